@@ -1,0 +1,95 @@
+#include "store/Tentry.h"
+
+#include "store/Tprojectdb.h"
+
+#include <utility>
+
+namespace {
+
+std::string TargetTable(bool staging) {
+  return staging ? "tmp_entries" : "entries";
+}
+
+}
+
+TEntry::TEntry(std::int32_t id, std::string url, std::string title, TDateTime date,
+               std::string comment, std::vector<std::int32_t> categoryIds)
+    : Id(id), Url(std::move(url)), Title(std::move(title)), Date(date),
+      Comment(std::move(comment)), CategoryIds(std::move(categoryIds)) {}
+
+void DeleteEntries(TProjectDb& db, bool staging) {
+  db.Query.SetSql("delete from " + TargetTable(staging));
+  db.Query.Execute();
+}
+
+std::int32_t GetMaxEntryId(TProjectDb& db, bool staging) {
+  db.Query.Close();
+  db.Query.SetSql("select max(id) as maxid from " + TargetTable(staging));
+  db.Query.Open();
+  const std::int32_t maxId = db.Query.GetInteger("maxid");
+  db.Query.Close();
+  return maxId;
+}
+
+void InsertEntry(TProjectDb& db, const std::string& url, const std::string& title, TDateTime date,
+                 bool staging) {
+  const std::int32_t id = GetMaxEntryId(db, staging) + 1;
+  db.Query.Close();
+  db.Query.SetSql("INSERT INTO " + TargetTable(staging) +
+                  " (id, url, タイトル, 日付)  VALUES (:ID, :URL, :TITLE, :DATE)");
+  db.Query.SetInteger("ID", id);
+  db.Query.SetText("URL", url);
+  db.Query.SetText("TITLE", title);
+  db.Query.SetDateTime("DATE", date);
+  db.Query.Execute();
+}
+
+bool EntryExists(TProjectDb& db, const std::string& url) {
+  db.Query.SetSql("select count(*) as cnt from entries where url=:URL");
+  db.Query.SetText("URL", url);
+  db.Query.Open();
+  db.Query.First();
+  const std::int32_t count = db.Query.GetInteger("cnt");
+  db.Query.Close();
+  return count > 0;
+}
+
+std::vector<TEntry> LoadEntries(TProjectDb& db) {
+  db.Query.Close();
+  db.Query.SetSql(
+      "SELECT distinct entries.id, entries.url, entries.タイトル, entries.日付, "
+      "comments.comment, categories_entry.category_id FROM (entries LEFT JOIN comments ON "
+      "entries.url = comments.url) LEFT JOIN categories_entry ON entries.url = "
+      "categories_entry.url ORDER BY entries.id, categories_entry.category_id");
+  db.Query.Open();
+  db.Query.First();
+  // Ordered by id, the rows of one entry come together: one per category.
+  std::vector<TEntry> entries;
+  for (; !db.Query.Eof(); db.Query.Next()) {
+    const std::int32_t id = db.Query.GetInteger("id");
+    const std::int32_t categoryId = db.Query.GetInteger("category_id");
+    if (!entries.empty() && entries.back().GetId() == id) {
+      entries.back().AddCategoryId(categoryId);
+      continue;
+    }
+    entries.emplace_back(id, db.Query.GetText("url"), db.Query.GetText("タイトル"),
+                         db.Query.GetDateTime("日付"), db.Query.GetText("comment"),
+                         std::vector<std::int32_t>{categoryId});
+  }
+  db.Query.Close();
+  return entries;
+}
+
+void MergeStagedEntries(TProjectDb& db) {
+  TDbTransaction transaction(db.GetConnection());
+  for (const TEntry& entry : LoadEntries(db))
+    InsertEntry(db, entry.GetUrl(), entry.GetTitle(), entry.GetDate(), true);
+  db.Query.Close();
+  db.Query.SetSql("delete from entries");
+  db.Query.Execute();
+  db.Query.SetSql("insert into entries select * from tmp_entries");
+  db.Query.Execute();
+  db.Query.SetSql("delete from tmp_entries");
+  db.Query.Execute();
+  transaction.Commit();
+}

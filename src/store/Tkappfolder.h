@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// The folder of the running executable, ending in "/".
+std::string GetExeFolder();
+
+// The program's own data folder of that name ("blog", "template", "db"), ending in
+// "/": beside the executable, else in ../share/tocwerk/ relative to it (an
+// installed layout). When neither exists, the one beside the executable.
+std::string GetAppDataFolder(const std::string& name);
+
+// The folder of the blank databases blog.mdb and html.mdb.
+std::string GetDbFolder();

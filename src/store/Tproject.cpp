@@ -1,0 +1,79 @@
+#include "store/Tproject.h"
+
+#include "store/Tcategory.h"
+#include "store/Tprojectdb.h"
+
+void TProject::AddCategory(const std::string& name, const std::string& url) {
+  Categories.push_back({name, url});
+}
+
+void TProject::Load(const std::string& fileName, TProjectDb& db) {
+  db.Open(fileName);
+  TProject loaded;
+  loaded.ReadSettings(db);
+  loaded.FileName = db.GetFileName();
+  *this = std::move(loaded);
+}
+
+void TProject::ReadSettings(TProjectDb& db) {
+  TDbQuery& query = db.Query;
+  query.Close();
+  query.SetSql("select * from config");
+  for (query.Open(); !query.Eof(); query.Next()) {
+    const std::string name = query.GetText("name");
+    if (name == "entry_url")
+      EntryUrl = query.GetText("data");
+    else if (name == "html_template_name")
+      HtmlTemplateName = query.GetText("data");
+    else if (name == "blog_type_name")
+      BlogTypeName = query.GetText("data");
+  }
+  query.Close();
+
+  query.SetSql("select * from categories order by id");
+  for (query.Open(); !query.Eof(); query.Next()) {
+    const std::string name = query.GetText("name");
+    const std::string url = query.GetText("url");
+    if (!name.empty() && !url.empty())
+      AddCategory(name, url);
+  }
+  query.Close();
+
+  query.SetSql("select name,data from html");
+  for (query.Open(); !query.Eof(); query.Next())
+    Settings[query.GetText("name")] = query.GetText("data");
+  query.Close();
+}
+
+void TProject::Save(const std::string& fileName, TProjectDb& db) {
+  db.Query.Close();
+  {
+    TDbTransaction transaction(db.GetConnection());
+    WriteSettings(db);
+    transaction.Commit();
+  }
+  db.SaveTo(fileName);
+  FileName = fileName;
+}
+
+void TProject::WriteSettings(TProjectDb& db) const {
+  db.SetConfig("entry_url", EntryUrl);
+  db.SetConfig("html_template_name", HtmlTemplateName);
+  db.SetConfig("blog_type_name", BlogTypeName);
+
+  DeleteCategories(db);
+  InsertCategory(db, 0, " ", "");
+  for (std::size_t i = 0; i < Categories.size(); ++i)
+    InsertCategory(db, static_cast<std::int32_t>(i + 1), Categories[i].name, Categories[i].url);
+
+  TDbQuery& query = db.Query;
+  query.SetSql("delete from html");
+  query.Execute();
+  query.SetSql("insert into html(name,data) values (:NAME,:DATA)");
+  for (const auto& [name, data] : Settings) {
+    query.SetText("NAME", name);
+    query.SetText("DATA", data);
+    query.Execute();
+  }
+  query.Close();
+}
