@@ -46,7 +46,7 @@ void TDbConnection::ApplyPragmas() {
     return;
   ExecuteDirect("PRAGMA synchronous=OFF");
   ExecuteDirect("PRAGMA journal_mode=MEMORY");
-  ExecuteDirect("PRAGMA cache_size=-32000");
+  ExecuteDirect("PRAGMA cache_size=-131072");
   ExecuteDirect("PRAGMA locking_mode=EXCLUSIVE");
 }
 

@@ -6,15 +6,24 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
 // Parameter and field names are found without regard to ASCII case.
+char FoldedChar(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 std::string Folded(std::string name) {
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::toupper(c) : c); });
+  std::transform(name.begin(), name.end(), name.begin(), FoldedChar);
   return name;
+}
+
+// folded is already folded; name is as the caller wrote it.
+bool SameName(const std::string& folded, const std::string& name) {
+  return folded.size() == name.size() &&
+         std::equal(folded.begin(), folded.end(), name.begin(),
+                    [](char a, char b) { return a == FoldedChar(b); });
 }
 
 }
@@ -157,7 +166,8 @@ void TDbQuery::Next() {
 int TDbQuery::FieldIndex(const std::string& field) const {
   if (!Active || AtEnd || Generation != Connection.GetGeneration())
     throw TDbError("現在のレコードがありません。");
-  const auto found = std::find(FieldNames.begin(), FieldNames.end(), Folded(field));
+  const auto found = std::find_if(FieldNames.begin(), FieldNames.end(),
+                                  [&](const std::string& name) { return SameName(name, field); });
   if (found == FieldNames.end())
     throw TDbError("フィールド " + field + " が見つかりません。");
   return static_cast<int>(found - FieldNames.begin());

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TProjectDb;
@@ -23,7 +24,7 @@ public:
   const std::string& GetComment() const { return Comment; }
   void SetComment(const std::string& comment) { Comment = comment; }
   std::vector<std::int32_t> GetCategoryIds() const { return CategoryIds; }
-  void AddCategoryId(std::int32_t id) { CategoryIds.push_back(id); }
+  void SetCategoryIds(std::vector<std::int32_t> ids) { CategoryIds = std::move(ids); }
 
 private:
   std::int32_t Id = 0;
