@@ -1,0 +1,63 @@
+#include "crawl/Tblogconfig.h"
+
+#include "crawl/Tkinifile.h"
+#include "store/Tkappfolder.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithSlash(const std::string& folder) {
+  return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
+}
+
+bool HasIniExtension(const std::string& name) {
+  if (name.size() < 4)
+    return false;
+  std::string extension = name.substr(name.size() - 4);
+  for (char& c : extension)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return extension == ".ini";
+}
+
+} // namespace
+
+TBlogConfig::TBlogConfig(const std::string& path) {
+  const TIniFile ini = TIniFile::Load(path);
+  Name = ini.ReadString("CONFIG", "name", "");
+  Help = ini.ReadString("CONFIG", "help", "");
+  SimpleText = ini.ReadString("CONFIG", "simpletext", "");
+  const size_t slash = path.rfind('/');
+  Directory = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  Encode = ini.ReadString("CONFIG", "encode", "EUC-JP");
+  ScriptFile = ini.ReadString("SCRIPT", "file", "");
+  Language = ini.ReadString("SCRIPT", "language", "JScript");
+}
+
+std::string TBlogConfig::GetHelpPath() const {
+  return WithSlash(Directory) + Help;
+}
+
+std::string TBlogConfig::GetScriptPath() const {
+  return WithSlash(Directory) + ScriptFile;
+}
+
+void TBlogConfigManager::Load() {
+  LoadFrom(GetAppDataFolder("blog"));
+}
+
+void TBlogConfigManager::LoadFrom(const std::string& folder) {
+  BlogConfigs.clear();
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.front() == '.' || !HasIniExtension(name) || !it->is_regular_file(error))
+      continue;
+    TBlogConfig config(WithSlash(folder) + name);
+    if (!config.GetName().empty())
+      BlogConfigs.push_back(std::move(config));
+  }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One blog type: how to read one kind of blog, from an INI file in the blog type folder.
+class TBlogConfig {
+public:
+  TBlogConfig() = default;
+  // Reads the blog type file at this path; throws std::runtime_error when it exists
+  // but cannot be read.
+  explicit TBlogConfig(const std::string& path);
+
+  const std::string& GetName() const { return Name; }
+  const std::string& GetSimpleText() const { return SimpleText; }
+  const std::string& GetEncode() const { return Encode; }
+  const std::string& GetLanguage() const { return Language; }
+  std::string GetHelpPath() const;
+  std::string GetScriptPath() const;
+
+private:
+  std::string Name;
+  std::string Help;
+  std::string SimpleText;
+  std::string Directory;
+  std::string Encode;
+  std::string ScriptFile;
+  std::string Language;
+};
+
+// The blog types found in the blog type folder, in the order the scan met them.
+class TBlogConfigManager {
+public:
+  // Scans the folder "blog" beside the executable (or its installed place).
+  void Load();
+  // Scans this folder: its *.ini files only, no subfolders, no hidden files; files
+  // without a name are left out.
+  void LoadFrom(const std::string& folder);
+
+  std::vector<TBlogConfig> GetBlogConfigs() const { return BlogConfigs; }
+
+private:
+  std::vector<TBlogConfig> BlogConfigs;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Converts bytes in one of the code pages of TCodePage into UTF-8. A byte sequence
+// that does not map becomes U+FFFD; the result ends before its first NUL.
+// Throws std::runtime_error with the converter's message on failure; an unknown
+// code page (such as -1) is refused.
+std::string ConvertCharset(const std::string& text, int codePage);
+
+bool IsValidUtf8(std::string_view text);

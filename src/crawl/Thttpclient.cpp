@@ -1,0 +1,202 @@
+#include "crawl/Thttpclient.h"
+
+#include <curl/curl.h>
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+struct UrlDeleter {
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using Url = std::unique_ptr<CURLU, UrlDeleter>;
+
+struct CurlText {
+  char* Text = nullptr;
+  ~CurlText() { curl_free(Text); }
+};
+
+void InitializeCurlOnce() {
+  static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+  if (result != CURLE_OK)
+    throw std::runtime_error(std::string("libcurl: ") + curl_easy_strerror(result));
+}
+
+std::string Seconds(std::chrono::milliseconds duration) {
+  const auto ms = duration.count();
+  if (ms % 1000 == 0)
+    return std::to_string(ms / 1000) + "秒";
+  return std::to_string(ms) + "ミリ秒";
+}
+
+} // namespace
+
+THttpClient::THttpClient() {
+  InitializeCurlOnce();
+  Handle = curl_easy_init();
+  if (Handle == nullptr)
+    throw std::runtime_error("HTTPクライアントを作成できません。");
+  Headers = curl_slist_append(nullptr, "Accept: text/html, */*");
+  curl_easy_setopt(Handle, CURLOPT_HTTPHEADER, Headers);
+  curl_easy_setopt(Handle, CURLOPT_USERAGENT, "Mozilla/3.0 (compatible; Indy Library)");
+  curl_easy_setopt(Handle, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(Handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  curl_easy_setopt(Handle, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(Handle, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(Handle, CURLOPT_COOKIEFILE, "");
+  curl_easy_setopt(Handle, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(Handle, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(Handle, CURLOPT_WRITEFUNCTION, &THttpClient::OnBody);
+  curl_easy_setopt(Handle, CURLOPT_HEADERFUNCTION, &THttpClient::OnHeader);
+  curl_easy_setopt(Handle, CURLOPT_XFERINFOFUNCTION, &THttpClient::OnProgress);
+}
+
+THttpClient::~THttpClient() {
+  if (Handle != nullptr)
+    curl_easy_cleanup(Handle);
+  curl_slist_free_all(Headers);
+}
+
+THttpClient::THttpClient(THttpClient&& other) noexcept
+    : Handle(std::exchange(other.Handle, nullptr)),
+      Headers(std::exchange(other.Headers, nullptr)),
+      LastUrl(std::move(other.LastUrl)),
+      UseProxy(other.UseProxy),
+      ProxyServer(std::move(other.ProxyServer)),
+      ProxyPort(other.ProxyPort),
+      IdleLimit(other.IdleLimit),
+      ConnectLimit(other.ConnectLimit),
+      CancelFlag(other.CancelFlag) {}
+
+THttpClient& THttpClient::operator=(THttpClient&& other) noexcept {
+  if (this != &other) {
+    THttpClient moved(std::move(other));
+    std::swap(Handle, moved.Handle);
+    std::swap(Headers, moved.Headers);
+    LastUrl = std::move(moved.LastUrl);
+    UseProxy = moved.UseProxy;
+    ProxyServer = std::move(moved.ProxyServer);
+    ProxyPort = moved.ProxyPort;
+    IdleLimit = moved.IdleLimit;
+    ConnectLimit = moved.ConnectLimit;
+    CancelFlag = moved.CancelFlag;
+  }
+  return *this;
+}
+
+void THttpClient::SetProxy(const std::string& server, int port) {
+  UseProxy = true;
+  ProxyServer = server;
+  ProxyPort = port;
+}
+
+void THttpClient::SetTimeLimits(std::chrono::milliseconds connect,
+                                std::chrono::milliseconds idle) {
+  ConnectLimit = connect;
+  IdleLimit = idle;
+}
+
+std::string THttpClient::Resolve(const std::string& url) const {
+  Url parsed(curl_url());
+  if (!parsed)
+    throw std::bad_alloc();
+  if (!LastUrl.empty())
+    curl_url_set(parsed.get(), CURLUPART_URL, LastUrl.c_str(), 0);
+  const CURLUcode result = curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0);
+  if (result != CURLUE_OK) {
+    if (LastUrl.empty() && url.find("://") == std::string::npos)
+      throw std::runtime_error("ホスト名のないURLは取得できません: " + url);
+    throw std::runtime_error("URLを解釈できません(" + std::string(curl_url_strerror(result)) +
+                             "): " + url);
+  }
+  CurlText resolved;
+  if (curl_url_get(parsed.get(), CURLUPART_URL, &resolved.Text, 0) != CURLUE_OK)
+    throw std::runtime_error("URLを解釈できません: " + url);
+  return resolved.Text;
+}
+
+std::string THttpClient::Get(const std::string& url) {
+  const std::string resolved = Resolve(url);
+  LastUrl = resolved;
+  if (CancelFlag != nullptr && CancelFlag->load())
+    throw std::runtime_error("ダウンロードを中止しました。");
+  if (UseProxy && (ProxyPort < 0 || ProxyPort > 65535))
+    throw std::runtime_error("プロキシのポート番号が正しくありません: " + std::to_string(ProxyPort));
+
+  curl_easy_setopt(Handle, CURLOPT_URL, resolved.c_str());
+  // An empty proxy turns off the environment's proxy variables too; an empty
+  // no-proxy list makes a set proxy apply to every host, loopback included.
+  curl_easy_setopt(Handle, CURLOPT_PROXY, UseProxy ? ProxyServer.c_str() : "");
+  curl_easy_setopt(Handle, CURLOPT_PROXYPORT, static_cast<long>(UseProxy ? ProxyPort : 0));
+  curl_easy_setopt(Handle, CURLOPT_NOPROXY, "");
+  curl_easy_setopt(Handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectLimit.count()));
+  curl_easy_setopt(Handle, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(Handle, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(Handle, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(Handle, CURLOPT_ERRORBUFFER, ErrorBuffer);
+
+  Body.clear();
+  StatusLine.clear();
+  ErrorBuffer[0] = '\0';
+  Aborted = AbortReason::None;
+  LastActivity = std::chrono::steady_clock::now();
+  const CURLcode result = curl_easy_perform(Handle);
+  if (result != CURLE_OK)
+    Fail(result, resolved);
+  long status = 0;
+  curl_easy_getinfo(Handle, CURLINFO_RESPONSE_CODE, &status);
+  if (status < 200 || status > 299)
+    throw std::runtime_error(StatusLine.empty() ? "HTTP " + std::to_string(status) : StatusLine);
+  return std::move(Body);
+}
+
+void THttpClient::Fail(int code, const std::string& url) const {
+  if (Aborted == AbortReason::Canceled)
+    throw std::runtime_error("ダウンロードを中止しました。");
+  if (Aborted == AbortReason::Idle)
+    throw std::runtime_error("サーバーから" + Seconds(IdleLimit) +
+                             "の間データが届かなかったため中断しました: " + url);
+  if (code == CURLE_OPERATION_TIMEDOUT)
+    throw std::runtime_error("サーバーに" + Seconds(ConnectLimit) + "以内に接続できませんでした: " +
+                             url);
+  const std::string detail = ErrorBuffer[0] != '\0'
+                                 ? ErrorBuffer
+                                 : curl_easy_strerror(static_cast<CURLcode>(code));
+  throw std::runtime_error(detail + ": " + url);
+}
+
+size_t THttpClient::OnBody(char* data, size_t size, size_t count, void* client) {
+  auto* self = static_cast<THttpClient*>(client);
+  self->Body.append(data, size * count);
+  self->LastActivity = std::chrono::steady_clock::now();
+  return size * count;
+}
+
+size_t THttpClient::OnHeader(char* data, size_t size, size_t count, void* client) {
+  auto* self = static_cast<THttpClient*>(client);
+  const size_t length = size * count;
+  if (length >= 5 && std::memcmp(data, "HTTP/", 5) == 0) {
+    std::string line(data, length);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+      line.pop_back();
+    self->StatusLine = std::move(line);
+  }
+  self->LastActivity = std::chrono::steady_clock::now();
+  return length;
+}
+
+int THttpClient::OnProgress(void* client, long long, long long, long long, long long) {
+  auto* self = static_cast<THttpClient*>(client);
+  if (self->CancelFlag != nullptr && self->CancelFlag->load()) {
+    self->Aborted = AbortReason::Canceled;
+    return 1;
+  }
+  if (std::chrono::steady_clock::now() - self->LastActivity > self->IdleLimit) {
+    self->Aborted = AbortReason::Idle;
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <string>
+
+typedef void CURL;
+struct curl_slist;
+
+// The HTTP client of one crawl: GET only, cookies kept in memory for this client
+// alone, redirects not followed, no proxy unless one is set (proxy variables of the
+// environment are ignored). A relative URL is resolved against the previous request.
+class THttpClient {
+public:
+  THttpClient();
+  ~THttpClient();
+  THttpClient(THttpClient&& other) noexcept;
+  THttpClient& operator=(THttpClient&& other) noexcept;
+  THttpClient(const THttpClient&) = delete;
+  THttpClient& operator=(const THttpClient&) = delete;
+
+  // Every later request goes through this HTTP proxy.
+  void SetProxy(const std::string& server, int port);
+  // A request fails when it is not connected within connect, or when no byte arrives
+  // for idle.
+  void SetTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
+  // When the flag becomes true, a request in flight stops and fails.
+  void SetCancelFlag(const std::atomic<bool>* flag) { CancelFlag = flag; }
+
+  // The body of a 2xx response, byte for byte. Any other status throws
+  // std::runtime_error with the status line the server sent ("HTTP/1.1 302 Found");
+  // so does a failure to reach the server.
+  std::string Get(const std::string& url);
+
+private:
+  enum class AbortReason { None, Canceled, Idle };
+
+  std::string Resolve(const std::string& url) const;
+  [[noreturn]] void Fail(int code, const std::string& url) const;
+
+  static size_t OnBody(char* data, size_t size, size_t count, void* client);
+  static size_t OnHeader(char* data, size_t size, size_t count, void* client);
+  static int OnProgress(void* client, long long, long long, long long, long long);
+
+  CURL* Handle = nullptr;
+  curl_slist* Headers = nullptr;
+  std::string LastUrl;
+  bool UseProxy = false;
+  std::string ProxyServer;
+  int ProxyPort = 0;
+  std::chrono::milliseconds IdleLimit{60000};
+  std::chrono::milliseconds ConnectLimit{30000};
+  const std::atomic<bool>* CancelFlag = nullptr;
+
+  // Per request.
+  std::string Body;
+  std::string StatusLine;
+  std::chrono::steady_clock::time_point LastActivity;
+  AbortReason Aborted = AbortReason::None;
+  char ErrorBuffer[256] = {};
+};

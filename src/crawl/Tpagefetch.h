@@ -1,0 +1,25 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+
+class TBlogConfig;
+class THttpClient;
+
+// The shared step of both crawls: set the client up from the connection settings,
+// fetch a page and convert it, wait after it.
+
+// Applies the proxy of the connection settings to the client; returns the wait
+// after pages in milliseconds.
+int ApplyConnectionSettings(THttpClient& client);
+
+// The code page of the blog type's charset name; -1 when the name is unknown.
+int LookUpCodePage(const TBlogConfig& blogType);
+
+// The page at url as UTF-8: the body up to its first zero byte, converted from
+// codePage. Throws std::runtime_error on any failure.
+std::string FetchPage(THttpClient& client, const std::string& url, int codePage);
+
+// Sleeps sleepTime milliseconds (a negative time as 0); returns early once the
+// cancel flag, when given, is set.
+void WaitAfterPage(int sleepTime, const std::atomic<bool>* cancel = nullptr);

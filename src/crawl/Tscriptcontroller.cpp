@@ -1,0 +1,174 @@
+#include "crawl/Tscriptcontroller.h"
+
+#include <QJSEngine>
+#include <QStringList>
+
+#include <array>
+#include <stdexcept>
+
+namespace {
+
+const QString ScriptFileName = QStringLiteral("script");
+const QString CallFileName = QStringLiteral("call");
+
+bool IsKnownLanguage(const std::string& language) {
+  const QString name = QString::fromStdString(language);
+  for (const char16_t* known : {u"JScript", u"JavaScript", u"ECMAScript"})
+    if (name.compare(QString::fromUtf16(known), Qt::CaseInsensitive) == 0)
+      return true;
+  return false;
+}
+
+struct Frame {
+  int Line = 0;
+  int Column = 0;
+  QString File;
+};
+
+// A stack frame as the engine writes it: "function:line:column:file".
+Frame ParseFrame(const QString& text) {
+  const QStringList parts = text.split(u':');
+  Frame frame;
+  if (parts.size() < 4)
+    return frame;
+  frame.Line = parts[1].toInt();
+  frame.Column = std::max(parts[2].toInt(), 0);
+  frame.File = text.section(u':', 3);
+  return frame;
+}
+
+bool IsScriptFile(const QString& file) {
+  return file == ScriptFileName || file == QStringLiteral("file:script");
+}
+
+} // namespace
+
+TScriptController::TScriptController() = default;
+
+TScriptController::~TScriptController() = default;
+
+void TScriptController::LoadScript(const std::string& language, const std::string& code) {
+  if (!IsKnownLanguage(language))
+    throw std::runtime_error("スクリプト言語「" + language + "」には対応していません。");
+  Control = std::make_unique<QJSEngine>();
+  Evaluate(QString::fromStdString(code), ScriptFileName);
+}
+
+std::string TScriptController::Call(const std::string& functionName,
+                                    const std::string& argumentText) {
+  ErrorLine = 0;
+  ErrorColumn = 0;
+  ErrorDescription.clear();
+  ErrorOccurred = false;
+  if (!Control)
+    throw std::runtime_error("スクリプトが読み込まれていません。");
+  const QJSValue value = Evaluate(
+      QString::fromStdString(functionName + "(" + argumentText + ")"), CallFileName);
+  if (ErrorOccurred || value.isUndefined() || value.isNull())
+    return std::string();
+  return value.toString().toStdString();
+}
+
+std::string TScriptController::GetErrorText() const {
+  if (!ErrorOccurred)
+    return std::string();
+  return std::to_string(ErrorLine) + "," + std::to_string(ErrorColumn) + ":" + ErrorDescription;
+}
+
+QJSValue TScriptController::Evaluate(const QString& source, const QString& fileName) {
+  QStringList stack;
+  Watchdog.Arm(Control.get(), TimeLimit);
+  const QJSValue value = Control->evaluate(source, fileName, 1, &stack);
+  if (Watchdog.Disarm()) {
+    Control->setInterrupted(false);
+    RecordTimeOut();
+  } else if (!stack.isEmpty()) {
+    RecordError(value, stack);
+  }
+  return value;
+}
+
+void TScriptController::RecordError(const QJSValue& error, const QStringList& stack) {
+  // Prefer the error's own place when it lies in the script; a call of an unknown
+  // function fails in the call expression, and a thrown non-error value has no place,
+  // so the innermost frame inside the script stands in.
+  Frame place;
+  const QJSValue lineNumber = error.property(QStringLiteral("lineNumber"));
+  if (lineNumber.isNumber() && IsScriptFile(error.property(QStringLiteral("fileName")).toString())) {
+    place.Line = lineNumber.toInt();
+  } else {
+    place = ParseFrame(stack.front());
+    for (const QString& text : stack) {
+      const Frame frame = ParseFrame(text);
+      if (IsScriptFile(frame.File)) {
+        place = frame;
+        break;
+      }
+    }
+    if (lineNumber.isNumber() && !IsScriptFile(place.File))
+      place.Line = lineNumber.toInt();
+  }
+  if (error.isError())
+    place.Column = std::max(place.Column, ParseFrame(stack.front()).Column);
+  ErrorLine = place.Line;
+  ErrorColumn = place.Column;
+  ErrorDescription = error.toString().toStdString();
+  ErrorOccurred = true;
+}
+
+void TScriptController::RecordTimeOut() {
+  ErrorLine = 0;
+  ErrorColumn = 0;
+  ErrorDescription = "スクリプトが制限時間(" + std::to_string(TimeLimit.count()) +
+                     "ミリ秒)を超えたため中断しました。";
+  ErrorOccurred = true;
+}
+
+std::string QuoteScriptString(const std::string& text) {
+  static const std::array<bool, 256> special = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'\\', '\r', '\n', '"', '\xE2'})
+      table[c] = true;
+    return table;
+  }();
+  std::string quoted;
+  quoted.reserve(text.size() + text.size() / 16 + 2);
+  quoted += '"';
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    const char* run = p;
+    while (p < end && !special[static_cast<unsigned char>(*p)])
+      ++p;
+    quoted.append(run, p);
+    if (p == end)
+      break;
+    switch (*p) {
+    case '\\':
+      quoted += "\\\\";
+      break;
+    case '\r':
+      if (p + 1 < end && p[1] == '\n')
+        ++p;
+      quoted += "\\n";
+      break;
+    case '\n':
+      quoted += "\\n";
+      break;
+    case '"':
+      quoted += "\\\"";
+      break;
+    default:
+      // U+2028 and U+2029 end a line inside the engine's string literals.
+      if (end - p >= 3 && p[1] == '\x80' && (p[2] == '\xA8' || p[2] == '\xA9')) {
+        quoted += p[2] == '\xA8' ? "\\u2028" : "\\u2029";
+        p += 2;
+      } else {
+        quoted += *p;
+      }
+    }
+    ++p;
+  }
+  quoted += '"';
+  return quoted;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "crawl/Tscriptwatchdog.h"
+
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+class QJSEngine;
+class QJSValue;
+
+// Runs a blog type's script: loads it, calls its functions with argument source
+// text and records the last error as line, column and description. Scripts see the
+// language only: no files, network or processes.
+class TScriptController {
+public:
+  TScriptController();
+  ~TScriptController();
+  TScriptController(const TScriptController&) = delete;
+  TScriptController& operator=(const TScriptController&) = delete;
+
+  // Replaces whatever was loaded before. "JScript", "JavaScript" and "ECMAScript"
+  // (any case) are understood; another language throws std::runtime_error. A
+  // compile error is recorded, not thrown.
+  void LoadScript(const std::string& language, const std::string& code);
+  // Evaluates functionName(argumentText). A script error is recorded and gives "";
+  // undefined and null give "", other values their script text form.
+  std::string Call(const std::string& functionName, const std::string& argumentText);
+
+  bool HasError() const { return ErrorOccurred; }
+  // "line,column:description" while HasError(), else "".
+  std::string GetErrorText() const;
+
+  // Applies to every later LoadScript and Call; a script running longer is stopped
+  // and recorded as an error.
+  void SetTimeLimit(std::chrono::milliseconds limit) { TimeLimit = limit; }
+
+private:
+  QJSValue Evaluate(const QString& source, const QString& fileName);
+  void RecordError(const QJSValue& error, const QStringList& stack);
+  void RecordTimeOut();
+
+  std::unique_ptr<QJSEngine> Control;
+  int ErrorLine = 0;
+  int ErrorColumn = 0;
+  std::string ErrorDescription;
+  bool ErrorOccurred = false;
+  std::chrono::milliseconds TimeLimit{30000};
+  TScriptWatchdog Watchdog;
+};
+
+// A script string literal (double quotes) whose value is text, UTF-8 in and out.
+std::string QuoteScriptString(const std::string& text);

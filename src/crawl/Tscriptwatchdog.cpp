@@ -1,0 +1,45 @@
+#include "crawl/Tscriptwatchdog.h"
+
+#include <QJSEngine>
+
+TScriptWatchdog::TScriptWatchdog() : Thread([this] { Run(); }) {}
+
+TScriptWatchdog::~TScriptWatchdog() {
+  {
+    std::lock_guard lock(Mutex);
+    Stopping = true;
+  }
+  Wake.notify_one();
+  Thread.join();
+}
+
+void TScriptWatchdog::Arm(QJSEngine* engine, std::chrono::milliseconds limit) {
+  {
+    std::lock_guard lock(Mutex);
+    Engine = engine;
+    Deadline = std::chrono::steady_clock::now() + limit;
+    Fired = false;
+  }
+  Wake.notify_one();
+}
+
+bool TScriptWatchdog::Disarm() {
+  std::lock_guard lock(Mutex);
+  Engine = nullptr;
+  return Fired;
+}
+
+void TScriptWatchdog::Run() {
+  std::unique_lock lock(Mutex);
+  while (!Stopping) {
+    if (Engine == nullptr) {
+      Wake.wait(lock);
+    } else if (std::chrono::steady_clock::now() < Deadline) {
+      Wake.wait_until(lock, Deadline);
+    } else {
+      Engine->setInterrupted(true);
+      Engine = nullptr;
+      Fired = true;
+    }
+  }
+}
