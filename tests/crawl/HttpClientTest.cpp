@@ -1,0 +1,165 @@
+#include "crawl/Thttpclient.h"
+
+#include "LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string ErrorOf(THttpClient& client, const std::string& url) {
+  try {
+    client.Get(url);
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+// Answers with the request target and the cookie it was sent; /login sets a cookie.
+std::optional<std::string> EchoHandler(const HttpRequest& request) {
+  if (request.Target == "/login")
+    return HttpResponse(200, "OK", "in", "Set-Cookie: session=abc123; Path=/\r\n");
+  if (request.Target == "/moved")
+    return HttpResponse(302, "Found", "", "Location: /elsewhere\r\n");
+  if (request.Target == "/missing")
+    return HttpResponse(404, "Not Found", "no such page");
+  if (request.Target == "/broken")
+    return HttpResponse(500, "Internal Server Error", "oops");
+  if (request.Target == "/hang")
+    return std::nullopt;
+  return HttpResponse(200, "OK", request.Target + "|" + request.Header("Cookie"));
+}
+
+// A port on loopback where nothing listens.
+int ClosedPort() {
+  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  close(probe);
+  return ntohs(address.sin_port);
+}
+
+class HttpClientTest : public testing::Test {
+protected:
+  LoopbackServer Server{EchoHandler};
+  THttpClient Client;
+};
+
+} // namespace
+
+TEST_F(HttpClientTest, SendsAPlainGetWithTheFixedHeaders) {
+  EXPECT_EQ(Client.Get(Server.Url("/page?x=1")), "/page?x=1|");
+  const HttpRequest request = Server.Requests().at(0);
+  EXPECT_EQ(request.Method, "GET");
+  EXPECT_EQ(request.Header("Accept"), "text/html, */*");
+  EXPECT_EQ(request.Header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+  EXPECT_EQ(request.Header("Accept-Encoding"), "");
+  EXPECT_EQ(request.Header("Host"), "127.0.0.1:" + std::to_string(Server.Port()));
+}
+
+TEST_F(HttpClientTest, CookiesStayWithinOneClient) {
+  Client.Get(Server.Url("/login"));
+  EXPECT_EQ(Client.Get(Server.Url("/entry/1")), "/entry/1|session=abc123");
+  THttpClient moved(std::move(Client));
+  EXPECT_EQ(moved.Get(Server.Url("/entry/2")), "/entry/2|session=abc123");
+  THttpClient other;
+  EXPECT_EQ(other.Get(Server.Url("/entry/1")), "/entry/1|");
+}
+
+TEST_F(HttpClientTest, RedirectsAndErrorStatusesFailWithTheStatusLine) {
+  EXPECT_EQ(ErrorOf(Client, Server.Url("/moved")), "HTTP/1.1 302 Found");
+  EXPECT_EQ(ErrorOf(Client, Server.Url("/missing")), "HTTP/1.1 404 Not Found");
+  EXPECT_EQ(ErrorOf(Client, Server.Url("/broken")), "HTTP/1.1 500 Internal Server Error");
+  for (const HttpRequest& request : Server.Requests())
+    EXPECT_NE(request.Target, "/elsewhere");
+  EXPECT_EQ(Client.Get(Server.Url("/after")), "/after|");
+}
+
+TEST_F(HttpClientTest, RelativeUrlsResolveAgainstThePreviousRequest) {
+  EXPECT_EQ(Client.Get(Server.Url("/blog/2024/01/entry.html")), "/blog/2024/01/entry.html|");
+  EXPECT_EQ(Client.Get("next.html"), "/blog/2024/01/next.html|");
+  EXPECT_EQ(Client.Get("../02/entry.html"), "/blog/2024/02/entry.html|");
+  EXPECT_EQ(Client.Get("./same.html"), "/blog/2024/02/same.html|");
+  EXPECT_EQ(Client.Get("/top.html"), "/top.html|");
+  EXPECT_EQ(Client.Get("archive/../list.html?page=2"), "/list.html?page=2|");
+  LoopbackServer second(EchoHandler);
+  EXPECT_EQ(Client.Get(second.Url("/other")), "/other|");
+  EXPECT_EQ(second.Requests().size(), 1u);
+}
+
+TEST_F(HttpClientTest, FirstUrlNeedsAHostAndOnlyHttpSchemesAreFetched) {
+  EXPECT_NE(ErrorOf(Client, "entry.html").find("ホスト名"), std::string::npos);
+  EXPECT_NE(ErrorOf(Client, "/entry.html").find("ホスト名"), std::string::npos);
+  EXPECT_TRUE(Server.Requests().empty());
+  const std::string file = ErrorOf(Client, "file:///etc/hostname");
+  EXPECT_NE(file, "no error");
+  EXPECT_EQ(file.find("localhost"), std::string::npos);
+  const std::string https =
+      ErrorOf(Client, "https://127.0.0.1:" + std::to_string(ClosedPort()) + "/");
+  EXPECT_NE(https.find("onnect"), std::string::npos) << https;
+  EXPECT_NE(ErrorOf(Client, "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"), "no error");
+}
+
+TEST(HttpClientProxyTest, ProxyGetsTheAbsoluteRequestAndEnvironmentProxiesAreIgnored) {
+  LoopbackServer site(EchoHandler);
+  LoopbackServer proxy([](const HttpRequest& request) -> std::optional<std::string> {
+    return HttpResponse(200, "OK", "via proxy " + request.Target);
+  });
+  THttpClient viaProxy;
+  viaProxy.SetProxy("127.0.0.1", proxy.Port());
+  EXPECT_EQ(viaProxy.Get("http://blog.tocwerk.invalid/entry/1.html"),
+            "via proxy http://blog.tocwerk.invalid/entry/1.html");
+  EXPECT_EQ(proxy.Requests().at(0).Header("Host"), "blog.tocwerk.invalid");
+
+  const std::string proxyUrl = proxy.Url("");
+  setenv("http_proxy", proxyUrl.c_str(), 1);
+  setenv("HTTP_PROXY", proxyUrl.c_str(), 1);
+  setenv("ALL_PROXY", proxyUrl.c_str(), 1);
+  THttpClient direct;
+  const std::string body = direct.Get(site.Url("/direct"));
+  unsetenv("http_proxy");
+  unsetenv("HTTP_PROXY");
+  unsetenv("ALL_PROXY");
+  EXPECT_EQ(body, "/direct|");
+  EXPECT_EQ(proxy.Requests().size(), 1u);
+}
+
+TEST_F(HttpClientTest, SilentServerFailsAfterTheIdleLimit) {
+  Client.SetTimeLimits(2s, 1s);
+  const auto start = std::chrono::steady_clock::now();
+  const std::string error = ErrorOf(Client, Server.Url("/hang"));
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_NE(error.find("データが届かなかった"), std::string::npos) << error;
+  EXPECT_GE(took, 1s);
+  EXPECT_LT(took, 6s);
+  EXPECT_EQ(Client.Get(Server.Url("/after")), "/after|");
+}
+
+TEST_F(HttpClientTest, CancelAbortsARequestInFlight) {
+  std::atomic<bool> cancel{false};
+  Client.SetCancelFlag(&cancel);
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(300ms);
+    cancel = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const std::string error = ErrorOf(Client, Server.Url("/hang"));
+  canceller.join();
+  EXPECT_EQ(error, "ダウンロードを中止しました。");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_EQ(ErrorOf(Client, Server.Url("/page")), "ダウンロードを中止しました。");
+}

@@ -1,0 +1,131 @@
+#include "crawl/Tscriptcontroller.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string Script =
+    "function Hello(p) { return 'Hello ' + p; }\r\n"       // 1
+    "function Number(p) { return 42.5; }\r\n"              // 2
+    "function Nothing(p) { }\r\n"                          // 3
+    "function Null(p) { return null; }\r\n"                // 4
+    "function Broken(p) {\r\n"                             // 5
+    "  var x = 1;\r\n"                                     // 6
+    "  return missing.value;\r\n"                          // 7
+    "}\r\n"                                                // 8
+    "function Throws(p) {\r\n"                             // 9
+    "  throw 'plain text';\r\n"                            // 10
+    "}\r\n"                                                // 11
+    "function Dollar(p) { /<b>(.*?)<\\/b>/.test(p); return RegExp.$1 + p.substr(0, 2); }\r\n"
+    "function Loop(p) { while (true) {} }\r\n";
+
+std::string ErrorOf(const std::string& language) {
+  TScriptController controller;
+  try {
+    controller.LoadScript(language, Script);
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+class ScriptControllerTest : public testing::Test {
+protected:
+  void SetUp() override { Controller.LoadScript("JScript", Script); }
+  TScriptController Controller;
+};
+
+} // namespace
+
+TEST_F(ScriptControllerTest, ValuesBecomeText) {
+  EXPECT_EQ(Controller.Call("Hello", QuoteScriptString("日本")), "Hello 日本");
+  EXPECT_FALSE(Controller.HasError());
+  EXPECT_EQ(Controller.GetErrorText(), "");
+  EXPECT_EQ(Controller.Call("Number", "\"\""), "42.5");
+  EXPECT_EQ(Controller.Call("Nothing", "\"\""), "");
+  EXPECT_EQ(Controller.Call("Null", "\"\""), "");
+  EXPECT_FALSE(Controller.HasError());
+  EXPECT_EQ(Controller.Call("Dollar", QuoteScriptString("ab<b>太字</b>")), "太字ab");
+}
+
+TEST_F(ScriptControllerTest, RuntimeErrorsGiveLineColumnAndDescription) {
+  EXPECT_EQ(Controller.Call("Broken", "\"\""), "");
+  EXPECT_TRUE(Controller.HasError());
+  EXPECT_EQ(Controller.GetErrorText(), "7,0:ReferenceError: missing is not defined");
+  Controller.Call("Throws", "\"\"");
+  EXPECT_EQ(Controller.GetErrorText(), "10,0:plain text");
+  Controller.Call("Undefined", "\"\"");
+  EXPECT_TRUE(Controller.HasError());
+  EXPECT_EQ(Controller.GetErrorText(), "1,0:ReferenceError: Undefined is not defined");
+  EXPECT_EQ(Controller.Call("Hello", "\"x\""), "Hello x");
+  EXPECT_FALSE(Controller.HasError());
+  EXPECT_EQ(Controller.GetErrorText(), "");
+}
+
+TEST(ScriptControllerCompileTest, CompileErrorIsRecordedAndTheNextCallReportsItsOwn) {
+  TScriptController controller;
+  controller.LoadScript("jscript", "function Good() { return 1; }\nvar x = ;\n");
+  EXPECT_TRUE(controller.HasError());
+  EXPECT_EQ(controller.GetErrorText().substr(0, 2), "2,");
+  EXPECT_NE(controller.GetErrorText().find("SyntaxError"), std::string::npos);
+  controller.Call("Good", "");
+  EXPECT_TRUE(controller.HasError());
+  EXPECT_NE(controller.GetErrorText().find("Good is not defined"), std::string::npos);
+}
+
+TEST(ScriptControllerCompileTest, SecondLoadDiscardsTheFirstScript) {
+  TScriptController controller;
+  controller.LoadScript("JScript", "function A() { return 'a'; }");
+  controller.LoadScript("JScript", "function B() { return 'b'; }");
+  EXPECT_EQ(controller.Call("B", ""), "b");
+  controller.Call("A", "");
+  EXPECT_TRUE(controller.HasError());
+}
+
+TEST(ScriptControllerLanguageTest, ThreeNamesAnyCaseOthersNamedInTheMessage) {
+  for (const char* language : {"JScript", "JSCRIPT", "javascript", "ECMAScript", "ecmascript"})
+    EXPECT_EQ(ErrorOf(language), "no error") << language;
+  EXPECT_NE(ErrorOf("VBScript").find("VBScript"), std::string::npos);
+  EXPECT_NE(ErrorOf("").find("「」"), std::string::npos);
+}
+
+TEST(ScriptControllerLanguageTest, ScriptsSeeTheLanguageOnly) {
+  TScriptController controller;
+  controller.LoadScript("JScript",
+                        "function Globals() { return [typeof XMLHttpRequest, typeof Qt, typeof require,"
+                        " typeof print, typeof console, typeof gc, typeof quit, typeof load,"
+                        " typeof readFile].join(','); }");
+  EXPECT_EQ(controller.Call("Globals", ""),
+            "undefined,undefined,undefined,undefined,undefined,undefined,undefined,undefined,undefined");
+  controller.LoadScript("JScript", "function Import() { return import('/etc/hostname'); }");
+  EXPECT_TRUE(controller.HasError());
+}
+
+TEST_F(ScriptControllerTest, EndlessLoopIsStoppedAtTheTimeLimitAndTheEngineStaysUsable) {
+  Controller.SetTimeLimit(200ms);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Controller.Call("Loop", "\"\""), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  EXPECT_TRUE(Controller.HasError());
+  EXPECT_NE(Controller.GetErrorText().find("制限時間"), std::string::npos);
+  EXPECT_EQ(Controller.Call("Hello", "\"again\""), "Hello again");
+  EXPECT_FALSE(Controller.HasError());
+}
+
+TEST(ScriptControllerTimeTest, EndlessLoopWhileLoadingIsStoppedToo) {
+  TScriptController controller;
+  controller.SetTimeLimit(200ms);
+  controller.LoadScript("JScript", "function F() { return 'f'; }\nwhile (true) {}\n");
+  EXPECT_TRUE(controller.HasError());
+  EXPECT_NE(controller.GetErrorText().find("制限時間"), std::string::npos);
+  EXPECT_EQ(controller.Call("F", ""), "f");
+}
+
+TEST(ScriptControllerTimeTest, CallBeforeLoadThrows) {
+  TScriptController controller;
+  EXPECT_THROW(controller.Call("F", ""), std::runtime_error);
+}
