@@ -1,5 +1,7 @@
 #include "crawl/Tcharconv.h"
 
+#include "crawl/Tksjisdecoder.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucsdet.h>
@@ -161,7 +163,9 @@ std::string ConvertCharset(const std::string& text, int codePage) {
   if (name == nullptr)
     throw std::runtime_error(CodePageRefused);
   try {
-    std::string result = codePage == 65001 && IsValidUtf8(text) ? text : Convert(text, name);
+    std::string result = codePage == 932                          ? DecodeCodePage932(text)
+                         : codePage == 65001 && IsValidUtf8(text) ? text
+                                                                  : Convert(text, name);
     const size_t nul = result.find('\0');
     if (nul != std::string::npos)
       result.resize(nul);
