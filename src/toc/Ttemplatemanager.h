@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One template: a settings file in the template folder naming the program that
+// writes the table of contents, its help document and the settings it expects.
+class THtmlTemplate {
+public:
+  THtmlTemplate() = default;
+  // Reads the settings file at this path; a missing file leaves everything empty.
+  explicit THtmlTemplate(const std::string& path);
+
+  const std::string& GetFileName() const { return File; }
+  const std::string& GetName() const { return Name; }
+  std::string GetExePath() const { return Folder + Exe; }
+  std::string GetHelpPath() const { return Folder + Help; }
+  const std::vector<std::string>& GetConfig() const { return Config; }
+
+private:
+  std::string File;
+  std::string Name;
+  std::string Folder;
+  std::string Exe;
+  std::string Help;
+  std::vector<std::string> Config;
+};
+
+// The templates of the template folder, in the order the folder lists them.
+class TTemplateManager {
+public:
+  // Scans the folder "template" beside the executable (or its installed place).
+  void Load();
+  // Scans this folder: every file in it (no subfolders); files without a name are
+  // left out.
+  void LoadFrom(const std::string& folder);
+
+  std::vector<THtmlTemplate> GetTemplates() const { return Templates; }
+
+private:
+  std::vector<THtmlTemplate> Templates;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct TocEntry {
+  int id = 0;
+  std::string url;
+  std::string title;
+  double date = 0;
+  std::string comment;
+  std::vector<int> categoryIds;
+};
+
+struct TocCategory {
+  std::string name;
+  std::string url;
+};
+
+// Everything a generation database holds: entries in id order, categories by id
+// and the settings (the first value of a name wins).
+struct TocData {
+  std::vector<TocEntry> entries;
+  std::map<int, TocCategory> categories;
+  std::map<std::string, std::string> settings;
+};
+
+// Reads a generation database; throws std::runtime_error with a clear message.
+TocData ReadTocData(const std::string& path);
