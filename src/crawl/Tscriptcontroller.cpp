@@ -4,12 +4,15 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
 const QString ScriptFileName = QStringLiteral("script");
 const QString CallFileName = QStringLiteral("call");
+const QString ArgumentName = QStringLiteral("__tocwerkArgument");
 
 bool IsKnownLanguage(const std::string& language) {
   const QString name = QString::fromStdString(language);
@@ -41,6 +44,48 @@ bool IsScriptFile(const QString& file) {
   return file == ScriptFileName || file == QStringLiteral("file:script");
 }
 
+// The value of a literal as QuoteScriptString writes it; nothing for any other
+// source. Handing that value over directly spares the engine from parsing a whole
+// page as source text, and the function receives exactly the same string.
+std::optional<std::string> UnquoteLiteral(const std::string& source) {
+  if (source.size() < 2 || source.front() != '"' || source.back() != '"')
+    return std::nullopt;
+  std::string text;
+  text.reserve(source.size());
+  const char* p = source.data() + 1;
+  const char* const end = source.data() + source.size() - 1;
+  while (p < end) {
+    const char* run = p;
+    while (p < end && *p != '\\' && *p != '"' && *p != '\n' && *p != '\r' && *p != '\xE2')
+      ++p;
+    text.append(run, p);
+    if (p == end)
+      break;
+    if (*p == '\xE2') {
+      if (end - p >= 3 && p[1] == '\x80' && (p[2] == '\xA8' || p[2] == '\xA9'))
+        return std::nullopt;
+      text += *p++;
+      continue;
+    }
+    if (*p != '\\' || end - p < 2)
+      return std::nullopt;
+    const std::string_view escape(p, std::min<ptrdiff_t>(end - p, 6));
+    if (p[1] == '\\' || p[1] == '"') {
+      text += p[1];
+      p += 2;
+    } else if (p[1] == 'n') {
+      text += '\n';
+      p += 2;
+    } else if (escape == "\\u2028" || escape == "\\u2029") {
+      text += escape == "\\u2028" ? "\xE2\x80\xA8" : "\xE2\x80\xA9";
+      p += 6;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return text;
+}
+
 } // namespace
 
 TScriptController::TScriptController() = default;
@@ -62,8 +107,15 @@ std::string TScriptController::Call(const std::string& functionName,
   ErrorOccurred = false;
   if (!Control)
     throw std::runtime_error("スクリプトが読み込まれていません。");
-  const QJSValue value = Evaluate(
-      QString::fromStdString(functionName + "(" + argumentText + ")"), CallFileName);
+  QJSValue value;
+  if (const std::optional<std::string> text = UnquoteLiteral(argumentText)) {
+    QJSValue global = Control->globalObject();
+    global.setProperty(ArgumentName, QString::fromStdString(*text));
+    value = Evaluate(QString::fromStdString(functionName) + u'(' + ArgumentName + u')', CallFileName);
+    global.deleteProperty(ArgumentName);
+  } else {
+    value = Evaluate(QString::fromStdString(functionName + "(" + argumentText + ")"), CallFileName);
+  }
   if (ErrorOccurred || value.isUndefined() || value.isNull())
     return std::string();
   return value.toString().toStdString();

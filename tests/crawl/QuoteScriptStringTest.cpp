@@ -69,6 +69,10 @@ TEST_F(EchoTest, HostileRandomTextComesBackExactly) {
     const std::string result = Controller.Call("Echo", QuoteScriptString(text));
     ASSERT_FALSE(Controller.HasError()) << Controller.GetErrorText() << " for " << text;
     ASSERT_EQ(result, Unified(text));
+    // The same literal inside a larger expression goes through the engine's parser.
+    const std::string parsed = Controller.Call("Echo", QuoteScriptString(text) + " + ''");
+    ASSERT_FALSE(Controller.HasError()) << Controller.GetErrorText() << " for " << text;
+    ASSERT_EQ(parsed, result);
   }
 }
 
