@@ -1,0 +1,81 @@
+#include "support/TempFolder.h"
+#include "toc/Ttemplatemanager.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Names(const std::vector<THtmlTemplate>& templates) {
+  std::vector<std::string> names;
+  for (const THtmlTemplate& t : templates)
+    names.push_back(t.GetName());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(TemplateManagerTest, OnlyNamedFilesDirectlyInTheFolderAreTemplates) {
+  TempFolder folder;
+  WriteFile(folder.File("a.ini"), "[TEMPLATE]\nname=甲\nexe=bin/prog\n");
+  WriteFile(folder.File("same.txt"), "[template]\nNAME=甲\n");
+  WriteFile(folder.File(".hidden"), "[TEMPLATE]\nname=隠し\n");
+  WriteFile(folder.File("notes.txt"), "ただのテキスト\nname=乙\n");
+  WriteFile(folder.File("empty-name.ini"), "[TEMPLATE]\nname=\nexe=x\n");
+  fs::create_directory(folder.File("sub"));
+  WriteFile(folder.File("sub/inner.ini"), "[TEMPLATE]\nname=中\n");
+
+  TTemplateManager manager;
+  manager.LoadFrom(folder.Path());
+  EXPECT_EQ(Names(manager.GetTemplates()), (std::vector<std::string>{"甲", "甲", "隠し"}));
+}
+
+TEST(TemplateManagerTest, PathsAreTheFolderFollowedByTheValuesAsWritten) {
+  TempFolder folder;
+  WriteFile(folder.File("t.ini"),
+            "; 説明\n[TEMPLATE]\n name = 目次 \nexe=sub dir/prog\nhelp=help.html\n"
+            "[CONFIG]\n1=タイトル\n2=\nb=説明\na=並び順\n");
+  WriteFile(folder.File("u.ini"), "[TEMPLATE]\nname=空\nexe=\n");
+  TTemplateManager manager;
+  manager.LoadFrom(folder.Path());
+  auto templates = manager.GetTemplates();
+  ASSERT_EQ(templates.size(), 2u);
+  std::sort(templates.begin(), templates.end(),
+            [](const auto& a, const auto& b) { return a.GetName() < b.GetName(); });
+
+  const THtmlTemplate& named = templates[0];
+  EXPECT_EQ(named.GetName(), "目次");
+  EXPECT_EQ(named.GetExePath(), folder.Path() + "sub dir/prog");
+  EXPECT_EQ(named.GetHelpPath(), folder.Path() + "help.html");
+  EXPECT_EQ(named.GetConfig(), (std::vector<std::string>{"タイトル", "説明", "並び順"}))
+      << "file order; empty values give no setting";
+  EXPECT_EQ(templates[1].GetExePath(), folder.Path());
+}
+
+TEST(TemplateManagerTest, AMissingFolderOrFileGivesNothing) {
+  TTemplateManager manager;
+  manager.LoadFrom("/nonexistent/tocwerk/template/");
+  EXPECT_TRUE(manager.GetTemplates().empty());
+  const THtmlTemplate missing("/nonexistent/tocwerk/t.ini");
+  EXPECT_EQ(missing.GetName(), "");
+  EXPECT_TRUE(missing.GetConfig().empty());
+}
+
+TEST(TemplateManagerTest, TheBundledTemplatesShareOneProgram) {
+  TTemplateManager manager;
+  manager.Load();
+  const auto templates = manager.GetTemplates();
+  EXPECT_EQ(Names(templates), (std::vector<std::string>{"カテゴリ別目次", "月別目次"}));
+  for (const THtmlTemplate& t : templates) {
+    EXPECT_TRUE(fs::is_regular_file(t.GetExePath())) << t.GetExePath();
+    EXPECT_TRUE(fs::is_regular_file(t.GetHelpPath())) << t.GetHelpPath();
+    ASSERT_GE(t.GetConfig().size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(t.GetConfig().begin(), t.GetConfig().begin() + 4),
+              (std::vector<std::string>{"タイトル", "説明", "並び順", "コメント表示"}));
+  }
+}
+
+}

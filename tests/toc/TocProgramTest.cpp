@@ -1,0 +1,185 @@
+#include "TocTestProject.h"
+
+#include "support/TempFolder.h"
+#include "toc/Tgenerationdb.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string errors;
+};
+
+std::string TocProgram() {
+  return GetAppDataFolder("template") + "tocwerk-toc";
+}
+
+Outcome RunToc(const QStringList& arguments) {
+  QProcess process;
+  process.start(QString::fromStdString(TocProgram()), arguments);
+  process.waitForFinished(60000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardError().toStdString()};
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
+  return count;
+}
+
+class TocProgramTest : public ::testing::Test {
+protected:
+  // The table of contents of the project with these settings.
+  std::string Make(const std::vector<std::string>& settings) {
+    const std::string db = ExportGenerationDb(Db, BlankGenerationDb(), settings);
+    const Outcome outcome = RunToc({QString::fromStdString(db), QString::fromStdString(Output),
+                                    QString::fromStdString(TocProgram())});
+    fs::remove(db);
+    EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    return ReadFile(Output);
+  }
+
+  TempFolder Folder;
+  std::string Output = Folder.File("目次.html");
+  TProjectDb Db;
+};
+
+TEST_F(TocProgramTest, CategoriesInListOrderWithUncategorizedLast) {
+  FillSampleProject(Db);
+  const std::string html = Make({"タイトル=私のブログ", "説明=", "並び順=", "コメント表示=", "未分類の見出し="});
+
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"ja\">", 0), 0u);
+  EXPECT_NE(html.find("<title>私のブログ</title>"), std::string::npos);
+  const size_t food = html.find("<section id=\"c1\">");
+  const size_t travel = html.find("<section id=\"c2\">");
+  const size_t none = html.find("<section id=\"c0\">");
+  ASSERT_NE(food, std::string::npos);
+  EXPECT_LT(food, travel);
+  EXPECT_LT(travel, none);
+  EXPECT_EQ(html.find("<section id=\"c3\">"), std::string::npos) << "a category without entries";
+  EXPECT_NE(html.find("<h2>未分類 <span", none), std::string::npos);
+  EXPECT_LT(html.find("新しい記事", travel), html.find("旅のごはん", travel)) << "newest first";
+  EXPECT_NE(html.find("<a href=\"https://blog.example/cat/food\">料理</a>"), std::string::npos);
+  EXPECT_NE(html.find("<time datetime=\"2024-04-01\">2024/04/01</time><a href=\"https://blog.example/2\">旅のごはん</a><span class=\"cats\">旅行</span>", food),
+            std::string::npos)
+      << "an entry shows its other categories";
+  EXPECT_NE(html.find("<p class=\"comment\">おいしかった\n二行目</p>"), std::string::npos);
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_EQ(html.find("http-equiv"), std::string::npos);
+  EXPECT_EQ(html.find("src="), std::string::npos) << "no external resources";
+}
+
+TEST_F(TocProgramTest, OldestFirstAndCommentsHidden) {
+  FillSampleProject(Db);
+  const std::string html = Make({"並び順=古い順", "コメント表示=しない", "説明=<b>説明</b> & 注意"});
+  const size_t travel = html.find("<section id=\"c2\">");
+  EXPECT_GT(html.find("新しい記事", travel), html.find("旅のごはん", travel));
+  EXPECT_EQ(html.find("おいしかった"), std::string::npos);
+  EXPECT_NE(html.find("<p class=\"description\">&lt;b&gt;説明&lt;/b&gt; &amp; 注意</p>"), std::string::npos);
+  EXPECT_NE(html.find("<title>目次</title>"), std::string::npos) << "the default title";
+}
+
+TEST_F(TocProgramTest, HostileTextStaysText) {
+  Db.New(GetDbFolder() + "blog.mdb");
+  InsertCategory(Db, 1, "\"><img src=x onerror=alert(1)>", "javascript:alert(2)");
+  InsertEntry(Db, "javascript:alert(1)", "<script>alert(1)</script>", 45413, false);
+  InsertEntry(Db, " https://blog.example/x", "先頭に空白", 45413, false);
+  InsertEntry(Db, "HTTPS://blog.example/ok?a=1&b=\"2\"", "大文字", 45413, false);
+  InsertCategoryMemberships(Db, 1, {"javascript:alert(1)"});
+  TEntry entry(1, "javascript:alert(1)", "", 0);
+  entry.SetComment("</p><script>alert(3)</script>");
+  SaveComment(Db, entry);
+
+  const std::string html = Make({"タイトル=</title><script>alert(4)</script>"});
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_EQ(html.find("<img"), std::string::npos);
+  EXPECT_EQ(html.find("javascript:alert(1)\""), std::string::npos);
+  EXPECT_EQ(html.find("href=\"javascript"), std::string::npos);
+  EXPECT_EQ(html.find("href=\" https"), std::string::npos);
+  EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+  EXPECT_NE(html.find("<a href=\"HTTPS://blog.example/ok?a=1&amp;b=&quot;2&quot;\">大文字</a>"),
+            std::string::npos);
+}
+
+TEST_F(TocProgramTest, MonthlyGroupingWithUndatedLast) {
+  FillSampleProject(Db);
+  InsertEntry(Db, "https://blog.example/undated", "日付不明の記事", 0, false);
+  InsertEntry(Db, "https://blog.example/may2", "同じ月の記事", 45414, false);
+  const std::string html = Make({"タイトル=月別", "月の見出し="});
+  const size_t may = html.find("<section id=\"m202405\">");
+  const size_t april = html.find("<section id=\"m202404\">");
+  const size_t january = html.find("<section id=\"m202401\">");
+  const size_t undated = html.find("<section id=\"undated\">");
+  ASSERT_NE(may, std::string::npos);
+  EXPECT_LT(may, april);
+  EXPECT_LT(april, january);
+  EXPECT_LT(january, undated);
+  EXPECT_NE(html.find("2024年5月 <span class=\"entry-count\">(2)</span>"), std::string::npos);
+  EXPECT_GT(html.find("日付不明の記事"), undated);
+  EXPECT_NE(html.find("<span class=\"cats\">料理、旅行</span>"), std::string::npos);
+
+  const std::string custom = Make({"月の見出し=yyyy/mm"});
+  EXPECT_NE(custom.find("2024/05 <span"), std::string::npos);
+}
+
+TEST_F(TocProgramTest, AnEmptyProjectSaysSo) {
+  Db.New(GetDbFolder() + "blog.mdb");
+  const std::string html = Make({});
+  EXPECT_NE(html.find("記事はありません。"), std::string::npos);
+  EXPECT_NE(html.find("全0件"), std::string::npos);
+}
+
+TEST_F(TocProgramTest, TenThousandEntries) {
+  Db.New(GetDbFolder() + "blog.mdb");
+  {
+    TDbTransaction transaction(Db.GetConnection());
+    InsertCategory(Db, 1, "一", "https://blog.example/cat/1");
+    InsertCategory(Db, 2, "二", "https://blog.example/cat/2");
+    std::vector<std::string> first;
+    for (int i = 0; i < 10000; ++i) {
+      const std::string url = "https://blog.example/" + std::to_string(i);
+      InsertEntry(Db, url, "記事" + std::to_string(i), 40000 + i * 0.5, false);
+      if (i % 2 == 0)
+        first.push_back(url);
+    }
+    InsertCategoryMemberships(Db, 1, first);
+    transaction.Commit();
+  }
+  const std::string html = Make({});
+  EXPECT_EQ(Count(html, "<li><time"), 10000u);
+  EXPECT_NE(html.find("全10000件"), std::string::npos);
+  EXPECT_NE(html.find("一</a> <span class=\"entry-count\">(5000)</span>"), std::string::npos);
+}
+
+TEST_F(TocProgramTest, AFailureLeavesThePreviousOutputAlone) {
+  WriteFile(Output, "前の目次");
+  const Outcome missing = RunToc({QString::fromStdString(Folder.File("missing.db")),
+                                  QString::fromStdString(Output)});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.errors.find("生成データベースを読めません"), std::string::npos) << missing.errors;
+  EXPECT_EQ(ReadFile(Output), "前の目次");
+
+  const Outcome unwritable = RunToc({QString::fromStdString(BlankGenerationDb()),
+                                     QString::fromStdString(Folder.File("no/such/folder.html"))});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.errors.find("出力ファイルを作成できません"), std::string::npos) << unwritable.errors;
+
+  EXPECT_EQ(RunToc({}).status, 2);
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& item : fs::directory_iterator(Folder.Path()))
+    ++files;
+  EXPECT_EQ(files, 1u) << "no temporary file is left";
+}
+
+}
