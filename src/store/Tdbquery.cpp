@@ -46,8 +46,8 @@ void TDbQuery::SetSql(const std::string& sql) {
   Close();
   ReleaseStatement();
   Sql = sql;
-  Parameters.clear();
   ParameterNames.clear();
+  Parameters.clear();
 }
 
 void TDbQuery::ReleaseStatement() {
@@ -64,20 +64,27 @@ void TDbQuery::Prepare() {
   AtEnd = true;
   Statement = Connection.Acquire(Sql);
   Generation = Connection.GetGeneration();
-  ParameterNames.clear();
+  if (!ParameterNames.empty())
+    return;
   const int count = sqlite3_bind_parameter_count(Statement);
   for (int i = 1; i <= count; ++i) {
     const char* name = sqlite3_bind_parameter_name(Statement, i);
     ParameterNames.push_back(name ? Folded(name + 1) : std::string());
   }
+  Parameters.resize(ParameterNames.size());
 }
 
 void TDbQuery::SetParameter(const std::string& name, Value value) {
   Prepare();
-  const std::string key = Folded(name);
-  if (std::find(ParameterNames.begin(), ParameterNames.end(), key) == ParameterNames.end())
+  bool found = false;
+  for (std::size_t i = 0; i < ParameterNames.size(); ++i) {
+    if (SameName(ParameterNames[i], name)) {
+      Parameters[i] = value;
+      found = true;
+    }
+  }
+  if (!found)
     throw TDbError("パラメータ :" + name + " はSQL文にありません。");
-  Parameters[key] = std::move(value);
 }
 
 void TDbQuery::SetText(const std::string& name, const std::string& value) {
@@ -95,17 +102,17 @@ void TDbQuery::SetDateTime(const std::string& name, TDateTime value) {
 void TDbQuery::BindAll() {
   for (std::size_t i = 0; i < ParameterNames.size(); ++i) {
     const int index = static_cast<int>(i + 1);
-    const auto found = Parameters.find(ParameterNames[i]);
-    if (found == Parameters.end())
+    if (!Parameters[i])
       throw TDbError("パラメータ :" + ParameterNames[i] + " に値がありません。");
+    const Value& value = *Parameters[i];
     int rc = SQLITE_OK;
-    if (const auto* text = std::get_if<std::string>(&found->second))
+    if (const auto* text = std::get_if<std::string>(&value))
       rc = sqlite3_bind_text(Statement, index, text->data(), static_cast<int>(text->size()),
                              SQLITE_TRANSIENT);
-    else if (const auto* integer = std::get_if<std::int32_t>(&found->second))
+    else if (const auto* integer = std::get_if<std::int32_t>(&value))
       rc = sqlite3_bind_int(Statement, index, *integer);
     else
-      rc = sqlite3_bind_double(Statement, index, std::get<TDateTime>(found->second));
+      rc = sqlite3_bind_double(Statement, index, std::get<TDateTime>(value));
     if (rc != SQLITE_OK)
       Connection.RaiseError();
   }

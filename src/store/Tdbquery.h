@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -52,8 +52,9 @@ private:
 
   TDbConnection& Connection;
   std::string Sql;
+  // One slot per parameter of the statement, in its order; empty until set.
   std::vector<std::string> ParameterNames;
-  std::map<std::string, Value> Parameters;
+  std::vector<std::optional<Value>> Parameters;
   sqlite3_stmt* Statement = nullptr;
   std::uint64_t Generation = 0;
   bool Active = false;
