@@ -20,13 +20,6 @@ std::vector<std::string> Names(const std::vector<TBlogConfig>& configs) {
 
 } // namespace
 
-TEST(BlogConfigTest, DefaultConstructedIsEmpty) {
-  const TBlogConfig config;
-  EXPECT_EQ(config.GetName(), "");
-  EXPECT_EQ(config.GetEncode(), "");
-  EXPECT_EQ(config.GetLanguage(), "");
-}
-
 TEST(BlogConfigTest, ReadsFieldsAndBuildsPathsFromItsFolder) {
   TempFolder folder;
   const std::string path = folder.File("diary.ini");

@@ -53,6 +53,38 @@ int ClosedPort() {
   return ntohs(address.sin_port);
 }
 
+// A listening socket whose accept queue is full: further connection attempts get no
+// answer, as from a host that does not respond.
+class FullListener {
+public:
+  FullListener() {
+    Listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(Listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(Listener, 0);
+    getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length);
+    Port = ntohs(address.sin_port);
+    for (int& filler : Fillers) {
+      filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+  }
+  ~FullListener() {
+    for (int filler : Fillers)
+      close(filler);
+    close(Listener);
+  }
+
+  int Port = 0;
+
+private:
+  int Listener = -1;
+  int Fillers[3] = {-1, -1, -1};
+};
+
 class HttpClientTest : public testing::Test {
 protected:
   LoopbackServer Server{EchoHandler};
@@ -147,6 +179,16 @@ TEST_F(HttpClientTest, SilentServerFailsAfterTheIdleLimit) {
   EXPECT_GE(took, 1s);
   EXPECT_LT(took, 6s);
   EXPECT_EQ(Client.Get(Server.Url("/after")), "/after|");
+}
+
+TEST_F(HttpClientTest, UnansweredConnectFailsAfterTheConnectLimit) {
+  FullListener listener;
+  Client.SetTimeLimits(500ms, 10s);
+  const auto start = std::chrono::steady_clock::now();
+  const std::string error =
+      ErrorOf(Client, "http://127.0.0.1:" + std::to_string(listener.Port) + "/");
+  EXPECT_NE(error.find("接続できませんでした"), std::string::npos) << error;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
 
 TEST_F(HttpClientTest, CancelAbortsARequestInFlight) {
