@@ -1,0 +1,15 @@
+#include "crawl/Tcategoryparser.h"
+
+#include "crawl/Tktextlines.h"
+
+void TCategoryParser::LoadScript(const std::string& language, const std::string& code) {
+  Controller.LoadScript(language, code);
+}
+
+std::vector<std::string> TCategoryParser::GetEntryUrl(const std::string& page) {
+  return SplitLines(Controller.Call("GetEntryUrl", QuoteScriptString(page)));
+}
+
+std::string TCategoryParser::GetNextCategoryUrl(const std::string& page) {
+  return Controller.Call("GetNextCategoryUrl", QuoteScriptString(page));
+}

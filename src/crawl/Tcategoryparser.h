@@ -1,0 +1,25 @@
+#pragma once
+
+#include "crawl/Tscriptcontroller.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+// The category crawl's side of the blog type's script. A script error is not
+// thrown: the caller asks HasError() after each call.
+class TCategoryParser {
+public:
+  void LoadScript(const std::string& language, const std::string& code);
+  void SetTimeLimit(std::chrono::milliseconds limit) { Controller.SetTimeLimit(limit); }
+
+  // The returned lines as they are: empty ones and duplicates kept, nothing trimmed.
+  std::vector<std::string> GetEntryUrl(const std::string& page);
+  std::string GetNextCategoryUrl(const std::string& page);
+
+  bool HasError() const { return Controller.HasError(); }
+  std::string GetErrorText() const { return Controller.GetErrorText(); }
+
+private:
+  TScriptController Controller;
+};

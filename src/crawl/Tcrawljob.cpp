@@ -1,0 +1,41 @@
+#include "crawl/Tcrawljob.h"
+
+#include "crawl/Tcrawllistener.h"
+#include "crawl/Tktextfile.h"
+#include "crawl/Tktextlines.h"
+#include "crawl/Tpagefetch.h"
+
+TCrawlJob::TCrawlJob() {
+  Http.SetCancelFlag(&Canceled);
+}
+
+void TCrawlJob::SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle) {
+  Http.SetTimeLimits(connect, idle);
+}
+
+std::string TCrawlJob::FetchPage(const std::string& url, int codePage) {
+  try {
+    return ::FetchPage(Http, url, codePage);
+  } catch (const std::exception&) {
+    if (Canceled)
+      throw CanceledInFlight{};
+    throw;
+  }
+}
+
+std::string TCrawlJob::ReadScript() const {
+  std::string code;
+  for (const std::string& line : SplitLines(ReadTextFile(BlogConfig.GetScriptPath())))
+    code += line + "\r\n";
+  return code;
+}
+
+void TCrawlJob::Log(const std::string& line) {
+  if (Listener)
+    Listener->Log(line);
+}
+
+void TCrawlJob::ShowUrl(const std::string& url) {
+  if (Listener)
+    Listener->ShowUrl(url);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "crawl/Tblogconfig.h"
+#include "crawl/Thttpclient.h"
+
+#include <atomic>
+#include <chrono>
+#include <string>
+
+class TCrawlListener;
+class TProjectDb;
+
+// What the two crawls share: their inputs, the HTTP client, the listener and the
+// cancel flag. Cancel may be called from any thread; it also stops a request in
+// flight.
+class TCrawlJob {
+public:
+  TCrawlJob();
+  virtual ~TCrawlJob() = default;
+  TCrawlJob(const TCrawlJob&) = delete;
+  TCrawlJob& operator=(const TCrawlJob&) = delete;
+
+  void SetDb(TProjectDb* db) { Db = db; }
+  void SetBlogConfig(const TBlogConfig& blogConfig) { BlogConfig = blogConfig; }
+  void SetListener(TCrawlListener* listener) { Listener = listener; }
+  void SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
+  void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptTimeLimit = limit; }
+
+  void Cancel() { Canceled = true; }
+  bool IsCanceled() const { return Canceled; }
+
+  // Runs the crawl to its end. Failures of the steps before the guarded part
+  // throw; failures inside it are logged. True when it ended without a failure.
+  virtual bool Run() = 0;
+
+protected:
+  // Thrown where a canceled request stops the crawl; the crawl then ends as after
+  // a cancel seen at its usual place.
+  struct CanceledInFlight {};
+
+  std::string FetchPage(const std::string& url, int codePage);
+  // The blog type's script text, its lines ending in CR LF.
+  std::string ReadScript() const;
+  void Log(const std::string& line);
+  void ShowUrl(const std::string& url);
+
+  TProjectDb* Db = nullptr;
+  TBlogConfig BlogConfig;
+  TCrawlListener* Listener = nullptr;
+  THttpClient Http;
+  std::chrono::milliseconds ScriptTimeLimit{30000};
+  std::atomic<bool> Canceled{false};
+};
