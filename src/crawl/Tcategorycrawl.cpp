@@ -57,20 +57,31 @@ void TCategoryCrawl::Crawl(std::string& url, int sleepTime) {
   Log("終了しました。");
 }
 
+std::string TCategoryCrawl::AbsoluteOrAsIs(const std::string& url) const {
+  try {
+    return Absolute(url);
+  } catch (const std::exception&) {
+    // A line that is no URL at all is stored as the script gave it.
+    return url;
+  }
+}
+
 void TCategoryCrawl::ReadCategory(TCategoryParser& parser, int id, std::string& url) {
   const std::string& name = CategoryList[static_cast<size_t>(id - 1)].name;
   while (!url.empty()) {
     ShowUrl(url);
     const std::string page = FetchPage(url, LookUpCodePage(BlogConfig));
-    const std::vector<std::string> urls = parser.GetEntryUrl(page);
+    std::vector<std::string> urls = parser.GetEntryUrl(page);
     if (parser.HasError())
       throw std::runtime_error(parser.GetErrorText());
+    for (std::string& entryUrl : urls)
+      entryUrl = AbsoluteOrAsIs(entryUrl);
     if (Listener)
       Listener->SetEntryProgress(0, static_cast<int>(urls.size()), 0);
     if (!urls.empty())
       InsertCategoryMemberships(*Db, id, urls);
     Log("OK: " + url + " " + name);
-    url = parser.GetNextCategoryUrl(page);
+    url = Absolute(parser.GetNextCategoryUrl(page));
     if (parser.HasError())
       throw std::runtime_error(parser.GetErrorText());
   }

@@ -16,6 +16,7 @@ public:
 private:
   void Crawl(std::string& url, int sleepTime);
   void ReadCategory(class TCategoryParser& parser, int id, std::string& url);
+  std::string AbsoluteOrAsIs(const std::string& url) const;
 
   std::vector<TCategoryData> CategoryList;
 };

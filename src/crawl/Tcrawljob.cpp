@@ -23,6 +23,10 @@ std::string TCrawlJob::FetchPage(const std::string& url, int codePage) {
   }
 }
 
+std::string TCrawlJob::Absolute(const std::string& url) const {
+  return url.empty() || url.find("://") != std::string::npos ? url : Http.Resolve(url);
+}
+
 std::string TCrawlJob::ReadScript() const {
   std::string code;
   for (const std::string& line : SplitLines(ReadTextFile(BlogConfig.GetScriptPath())))

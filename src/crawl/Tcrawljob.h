@@ -39,6 +39,9 @@ protected:
   struct CanceledInFlight {};
 
   std::string FetchPage(const std::string& url, int codePage);
+  // A URL a script returned, made absolute against the page read last, so that what
+  // is stored links and joins wherever it is used; an absolute one stays as written.
+  std::string Absolute(const std::string& url) const;
   // The blog type's script text, its lines ending in CR LF.
   std::string ReadScript() const;
   void Log(const std::string& line);

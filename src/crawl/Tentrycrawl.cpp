@@ -33,7 +33,7 @@ void TEntryCrawl::Crawl(std::string& url, TEntryParser& parser, int sleepTime) {
   try {
     ShowUrl(url);
     const std::string top = FetchPage(url, codePage);
-    url = parser.GetRecentEntry(top);
+    url = Absolute(parser.GetRecentEntry(top));
     if (url.empty())
       throw std::runtime_error("最新エントリーのURLの取得に失敗しました。");
     Log("OK: " + url + " 最新エントリーのURLを取得しました。");
@@ -57,7 +57,7 @@ void TEntryCrawl::Crawl(std::string& url, TEntryParser& parser, int sleepTime) {
         InsertEntry(*Db, url, parsed.Title, date.value_or(0), NewEntryOnly);
       }
       Log("OK: " + url + " " + parsed.Title);
-      url = parsed.NextUrl;
+      url = Absolute(parsed.NextUrl);
       WaitAfterPage(sleepTime, &Canceled);
     }
   } catch (const CanceledInFlight&) {

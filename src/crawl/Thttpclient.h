@@ -32,10 +32,13 @@ public:
   // so does a failure to reach the server.
   std::string Get(const std::string& url);
 
+  // The absolute form of url, relative to the previous request; throws when it
+  // cannot be made.
+  std::string Resolve(const std::string& url) const;
+
 private:
   enum class AbortReason { None, Canceled, Idle };
 
-  std::string Resolve(const std::string& url) const;
   [[noreturn]] void Fail(int code, const std::string& url) const;
 
   static size_t OnBody(char* data, size_t size, size_t count, void* client);
