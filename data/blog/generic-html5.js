@@ -1,0 +1,262 @@
+// 汎用 (HTML5): reads the markup that many blog engines write.
+//   newest entry  the first link marked rel="bookmark" on the top page, else the first
+//                 link inside the first <article>
+//   title         <meta property="og:title">, else the first <h1>, else <title>
+//   date          the first <time datetime="...">, else <meta property="article:published_time">
+//   older entry   the rel="prev" link (<link> or <a>)
+//   category page its rel="bookmark" links, one per line; its next page is rel="next"
+// A link is returned as written, or made absolute when the page names its own address
+// (<base href>, <link rel="canonical"> or og:url), so that the entry pages and the
+// category pages give the same text for the same entry.
+
+function GetRecentEntry(page) {
+  var html = Visible(page);
+  var url = FirstRelHref(html, "a", "bookmark");
+  if (url === null)
+    url = FirstLinkInArticle(html);
+  return url === null ? "" : Absolute(html, url);
+}
+
+function GetTitle(page) {
+  var html = Visible(page);
+  var title = MetaContent(html, "og:title");
+  if (title === null)
+    title = ElementText(html, "h1");
+  if (title === null)
+    title = ElementText(html, "title");
+  return title === null ? "" : title;
+}
+
+function GetDate(page) {
+  var html = Visible(page);
+  var tags = Tags(html, "time");
+  for (var i = 0; i < tags.length; i++) {
+    var datetime = Attribute(tags[i], "datetime");
+    if (datetime !== null)
+      return datetime;
+  }
+  var published = MetaContent(html, "article:published_time");
+  return published === null ? "" : published;
+}
+
+function GetNextUrl(page) {
+  var html = Visible(page);
+  var url = FirstRelHref(html, "link|a", "prev");
+  return url === null ? "" : Absolute(html, url);
+}
+
+function GetEntryUrl(page) {
+  var html = Visible(page);
+  var tags = Tags(html, "a");
+  var urls = [];
+  var seen = {};
+  for (var i = 0; i < tags.length; i++) {
+    var href = Attribute(tags[i], "href");
+    if (href === null || href === "" || !HasRel(tags[i], "bookmark"))
+      continue;
+    var url = Absolute(html, href);
+    // The title link and a "read more" link often both point at the entry.
+    if (seen["#" + url])
+      continue;
+    seen["#" + url] = true;
+    urls.push(url);
+  }
+  return urls.join("\n");
+}
+
+function GetNextCategoryUrl(page) {
+  var html = Visible(page);
+  var url = FirstRelHref(html, "link|a", "next");
+  return url === null ? "" : Absolute(html, url);
+}
+
+// --- markup helpers -----------------------------------------------------------
+
+// The page without comments and without the contents of scripts and styles, whose
+// text may look like links.
+function Visible(page) {
+  return page.replace(/<!--[\s\S]*?-->/g, "")
+             .replace(/<(script|style)\b[^>]*>[\s\S]*?<\/\1\s*>/gi, "");
+}
+
+// Every start tag of the given names ("a" or "link|a"), in page order.
+function Tags(html, names) {
+  var pattern = new RegExp("<(?:" + names + ")(?=[\\s/>])(?:[^>\"']|\"[^\"]*\"|'[^']*')*>", "gi");
+  return html.match(pattern) || [];
+}
+
+// The decoded value of an attribute of a start tag; null when it is absent. Names
+// match without regard to case; values may be double-quoted, single-quoted or bare.
+function Attribute(tag, name) {
+  var pattern = /\s([^\s"'>\/=]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?/g;
+  var inner = tag.replace(/^<[^\s\/>]+/, "");
+  var match;
+  while ((match = pattern.exec(inner)) !== null) {
+    if (match[1].toLowerCase() !== name)
+      continue;
+    var value = match[2] !== undefined ? match[2] : match[3] !== undefined ? match[3] : match[4];
+    return value === undefined ? "" : DecodeReferences(value);
+  }
+  return null;
+}
+
+// rel holds a list of words: rel="prev nofollow" is a prev link too.
+function HasRel(tag, word) {
+  var rel = Attribute(tag, "rel");
+  if (rel === null)
+    return false;
+  var words = rel.toLowerCase().split(/\s+/);
+  for (var i = 0; i < words.length; i++)
+    if (words[i] === word)
+      return true;
+  return false;
+}
+
+function FirstRelHref(html, names, word) {
+  var tags = Tags(html, names);
+  for (var i = 0; i < tags.length; i++) {
+    var href = Attribute(tags[i], "href");
+    if (href !== null && href !== "" && HasRel(tags[i], word))
+      return href;
+  }
+  return null;
+}
+
+function FirstLinkInArticle(html) {
+  var article = /<article\b[^>]*>([\s\S]*?)<\/article\s*>/i.exec(html);
+  if (article === null)
+    return null;
+  var tags = Tags(article[1], "a");
+  for (var i = 0; i < tags.length; i++) {
+    var href = Attribute(tags[i], "href");
+    if (href !== null && href !== "")
+      return href;
+  }
+  return null;
+}
+
+// The content of the first <meta> whose property or name is key.
+function MetaContent(html, key) {
+  var tags = Tags(html, "meta");
+  for (var i = 0; i < tags.length; i++) {
+    var property = Attribute(tags[i], "property");
+    if (property === null)
+      property = Attribute(tags[i], "name");
+    if (property !== null && property.toLowerCase() === key) {
+      var content = Attribute(tags[i], "content");
+      if (content !== null)
+        return Clean(content);
+    }
+  }
+  return null;
+}
+
+// The text of the first element of that name, tags removed; null when there is none.
+function ElementText(html, name) {
+  var match = new RegExp("<" + name + "(?=[\\s>])[^>]*>([\\s\\S]*?)</" + name + "\\s*>", "i").exec(html);
+  if (match === null)
+    return null;
+  return Clean(match[1].replace(/<[^>]*>/g, ""));
+}
+
+// Runs of blanks and line breaks as one blank, as a browser shows them; references
+// decoded last, so that &nbsp; stays.
+function Clean(text) {
+  return DecodeReferences(text.replace(/[ \t\r\n\f]+/g, " "));
+}
+
+// --- character references ---------------------------------------------------
+
+var NamedReferences = {
+  amp: "&", lt: "<", gt: ">", quot: "\"", apos: "'", nbsp: "\u00A0",
+  copy: "\u00A9", reg: "\u00AE", trade: "\u2122", hellip: "\u2026", middot: "\u00B7",
+  laquo: "\u00AB", raquo: "\u00BB", lsquo: "\u2018", rsquo: "\u2019", ldquo: "\u201C",
+  rdquo: "\u201D", ndash: "\u2013", mdash: "\u2014", yen: "\u00A5", times: "\u00D7",
+  divide: "\u00F7", deg: "\u00B0", hearts: "\u2665", larr: "\u2190", rarr: "\u2192",
+  uarr: "\u2191", darr: "\u2193", bull: "\u2022", sect: "\u00A7", para: "\u00B6"
+};
+
+function DecodeReferences(text) {
+  return text.replace(/&(#[xX][0-9a-fA-F]+|#[0-9]+|[a-zA-Z][a-zA-Z0-9]*);/g, function (all, body) {
+    if (body.charAt(0) !== "#")
+      return NamedReferences.hasOwnProperty(body) ? NamedReferences[body] : all;
+    var hex = body.charAt(1) === "x" || body.charAt(1) === "X";
+    var code = hex ? parseInt(body.substring(2), 16) : parseInt(body.substring(1), 10);
+    return CodePointText(code);
+  });
+}
+
+// A code point as one or two UTF-16 units; U+FFFD for what is no character.
+function CodePointText(code) {
+  if (!(code > 0 && code <= 0x10FFFF) || (code >= 0xD800 && code <= 0xDFFF))
+    return "\uFFFD";
+  if (code <= 0xFFFF)
+    return String.fromCharCode(code);
+  code -= 0x10000;
+  return String.fromCharCode(0xD800 + (code >> 10), 0xDC00 + (code & 0x3FF));
+}
+
+// --- addresses ----------------------------------------------------------------
+
+// The page's own absolute address, when it names one.
+function PageAddress(html) {
+  var base = FirstHref(Tags(html, "base"));
+  if (base === null)
+    base = FirstRelHref(html, "link", "canonical");
+  if (base === null)
+    base = MetaContent(html, "og:url");
+  return base !== null && /^[a-zA-Z][a-zA-Z0-9+.\-]*:\/\/[^\/]/.test(base) ? base : null;
+}
+
+function FirstHref(tags) {
+  for (var i = 0; i < tags.length; i++) {
+    var href = Attribute(tags[i], "href");
+    if (href !== null && href !== "")
+      return href;
+  }
+  return null;
+}
+
+function Absolute(html, url) {
+  if (/^[a-zA-Z][a-zA-Z0-9+.\-]*:/.test(url))
+    return url;
+  var base = PageAddress(html);
+  return base === null ? url : Resolve(base, url);
+}
+
+function Resolve(base, url) {
+  var parts = /^([a-zA-Z][a-zA-Z0-9+.\-]*:)\/\/([^\/?#]*)([^?#]*)(\?[^#]*)?/.exec(base);
+  var scheme = parts[1], authority = parts[2], path = parts[3] || "/", query = parts[4] || "";
+  if (url.substring(0, 2) === "//")
+    return scheme + url;
+  var origin = scheme + "//" + authority;
+  if (url.charAt(0) === "#")
+    return origin + path + query + url;
+  if (url.charAt(0) === "?")
+    return origin + path + url;
+  var split = /^([^?#]*)([\s\S]*)$/.exec(url);
+  var target = split[1].charAt(0) === "/" ? split[1] : path.replace(/[^\/]*$/, "") + split[1];
+  return origin + RemoveDots(target) + split[2];
+}
+
+// Applies "." and ".." path segments.
+function RemoveDots(path) {
+  var input = path.split("/");
+  var output = [];
+  for (var i = 0; i < input.length; i++) {
+    var segment = input[i];
+    var last = i === input.length - 1;
+    if (segment === "..") {
+      if (output.length > 1)
+        output.pop();
+      if (last)
+        output.push("");
+    } else if (segment === ".") {
+      if (last)
+        output.push("");
+    } else {
+      output.push(segment);
+    }
+  }
+  return output.join("/");
+}
