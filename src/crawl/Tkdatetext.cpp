@@ -1,5 +1,7 @@
 #include "crawl/Tkdatetext.h"
 
+#include "store/Tkdatetime.h"
+
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -228,26 +230,6 @@ std::optional<double> ReadDayNumber(std::string_view text) {
   return value;
 }
 
-bool IsLeap(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-}
-
-std::optional<double> DayNumber(int year, int month, int day, int hour, int minute, double second) {
-  static constexpr int DaysIn[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > DaysIn[month - 1] + (month == 2 && IsLeap(year) ? 1 : 0) || hour < 0 || hour > 23 ||
-      minute < 0 || minute > 59 || second < 0 || second >= 60)
-    return std::nullopt;
-  // Days from the civil calendar (proleptic Gregorian), counted from 1970-01-01.
-  const int y = year - (month <= 2 ? 1 : 0);
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yearOfEra = y - era * 400;
-  const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  const long long days1970 = static_cast<long long>(era) * 146097 + dayOfEra - 719468;
-  return static_cast<double>(days1970 + 25569) + (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 
 std::optional<double> ReadDateText(const std::string& text) {

@@ -13,7 +13,3 @@
 //   a plain decimal number, taken as the day number itself.
 // Anything else, and the empty text, is not a date.
 std::optional<double> ReadDateText(const std::string& text);
-
-// The day number of a calendar date and time of day; nothing when they do not exist.
-std::optional<double> DayNumber(int year, int month, int day, int hour = 0, int minute = 0,
-                                double second = 0);

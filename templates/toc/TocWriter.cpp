@@ -1,6 +1,6 @@
 #include "TocWriter.h"
 
-#include "TocDate.h"
+#include "store/Tkdatetime.h"
 #include "TocHtml.h"
 
 #include <algorithm>
@@ -94,7 +94,7 @@ std::vector<Section> ByCategory(const TocData& data, const std::vector<const Toc
   return sections;
 }
 
-std::string MonthHeading(std::string pattern, const CivilDate& date) {
+std::string MonthHeading(std::string pattern, const TCivilDateTime& date) {
   const auto replace = [&](std::string_view token, const std::string& value) {
     if (const auto at = pattern.find(token); at != std::string::npos)
       pattern.replace(at, token.size(), value);
@@ -115,7 +115,7 @@ std::vector<Section> ByMonth(const TocData& data, const std::vector<const TocEnt
       undated.entries.push_back(entry);
       continue;
     }
-    const CivilDate date = DateFromDayNumber(entry->date);
+    const TCivilDateTime date = CivilDateTime(entry->date);
     const std::string anchor = "m" + std::to_string(date.year * 100 + date.month);
     if (sections.empty() || sections.back().anchor != anchor)
       sections.push_back({anchor, MonthHeading(pattern, date), "", -1, {}});
@@ -142,8 +142,10 @@ void AppendEntry(std::string& out, const TocData& data, const TocEntry& entry, i
                  bool showComments) {
   out += "<li>";
   if (entry.date >= 1) {
-    const CivilDate date = DateFromDayNumber(entry.date);
-    out += "<time datetime=\"" + FormatIsoDate(date) + "\">" + FormatDate(date) + "</time>";
+    const std::string date = FormatDate(entry.date);
+    std::string iso = date;
+    std::replace(iso.begin(), iso.end(), '/', '-');
+    out += "<time datetime=\"" + iso + "\">" + date + "</time>";
   }
   AppendLinkOrText(out, entry.url, entry.title.empty() ? entry.url : entry.title);
   std::string others;

@@ -1,4 +1,5 @@
 #include "crawl/Tkdatetext.h"
+#include "store/Tkdatetime.h"
 
 #include <gtest/gtest.h>
 

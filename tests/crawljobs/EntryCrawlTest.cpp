@@ -3,6 +3,7 @@
 #include "crawl/Tappconfig.h"
 #include "crawl/Tentrycrawl.h"
 #include "crawl/Tkdatetext.h"
+#include "store/Tkdatetime.h"
 #include "store/Tcategoryentry.h"
 #include "store/Tcomment.h"
 #include "store/Tentry.h"
