@@ -51,8 +51,10 @@ function GetEntryUrl(page) {
   var urls = [];
   var seen = {};
   for (var i = 0; i < tags.length; i++) {
+    if (!HasRel(tags[i], "bookmark"))
+      continue;
     var href = Attribute(tags[i], "href");
-    if (href === null || href === "" || !HasRel(tags[i], "bookmark"))
+    if (href === null || href === "")
       continue;
     var url = Absolute(html, href);
     // The title link and a "read more" link often both point at the entry.
@@ -72,26 +74,39 @@ function GetNextCategoryUrl(page) {
 
 // --- markup helpers -----------------------------------------------------------
 
+// Patterns are compiled once: the crawl calls these functions for every page.
+var Comments = /<!--[\s\S]*?-->/g;
+var Scripts = /<script\b[\s\S]*?<\/script\s*>/gi;
+var Styles = /<style\b[\s\S]*?<\/style\s*>/gi;
+var TagName = /^<[^\s\/>]+/;
+var AttributePattern = /\s([^\s"'>\/=]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?/g;
+var RelAttribute = /\srel\s*=/i;
+var TagPatterns = {};
+var ElementPatterns = {};
+
 // The page without comments and without the contents of scripts and styles, whose
 // text may look like links.
 function Visible(page) {
-  return page.replace(/<!--[\s\S]*?-->/g, "")
-             .replace(/<(script|style)\b[^>]*>[\s\S]*?<\/\1\s*>/gi, "");
+  return page.replace(Comments, "").replace(Scripts, "").replace(Styles, "");
 }
 
 // Every start tag of the given names ("a" or "link|a"), in page order.
 function Tags(html, names) {
-  var pattern = new RegExp("<(?:" + names + ")(?=[\\s/>])(?:[^>\"']|\"[^\"]*\"|'[^']*')*>", "gi");
+  var pattern = TagPatterns[names];
+  if (pattern === undefined) {
+    pattern = new RegExp("<(?:" + names + ")(?=[\\s/>])(?:[^>\"']|\"[^\"]*\"|'[^']*')*>", "gi");
+    TagPatterns[names] = pattern;
+  }
   return html.match(pattern) || [];
 }
 
 // The decoded value of an attribute of a start tag; null when it is absent. Names
 // match without regard to case; values may be double-quoted, single-quoted or bare.
 function Attribute(tag, name) {
-  var pattern = /\s([^\s"'>\/=]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?/g;
-  var inner = tag.replace(/^<[^\s\/>]+/, "");
+  var inner = tag.replace(TagName, "");
   var match;
-  while ((match = pattern.exec(inner)) !== null) {
+  AttributePattern.lastIndex = 0;
+  while ((match = AttributePattern.exec(inner)) !== null) {
     if (match[1].toLowerCase() !== name)
       continue;
     var value = match[2] !== undefined ? match[2] : match[3] !== undefined ? match[3] : match[4];
@@ -102,6 +117,8 @@ function Attribute(tag, name) {
 
 // rel holds a list of words: rel="prev nofollow" is a prev link too.
 function HasRel(tag, word) {
+  if (!RelAttribute.test(tag))
+    return false;
   var rel = Attribute(tag, "rel");
   if (rel === null)
     return false;
@@ -115,19 +132,8 @@ function HasRel(tag, word) {
 function FirstRelHref(html, names, word) {
   var tags = Tags(html, names);
   for (var i = 0; i < tags.length; i++) {
-    var href = Attribute(tags[i], "href");
-    if (href !== null && href !== "" && HasRel(tags[i], word))
-      return href;
-  }
-  return null;
-}
-
-function FirstLinkInArticle(html) {
-  var article = /<article\b[^>]*>([\s\S]*?)<\/article\s*>/i.exec(html);
-  if (article === null)
-    return null;
-  var tags = Tags(article[1], "a");
-  for (var i = 0; i < tags.length; i++) {
+    if (!HasRel(tags[i], word))
+      continue;
     var href = Attribute(tags[i], "href");
     if (href !== null && href !== "")
       return href;
@@ -135,10 +141,17 @@ function FirstLinkInArticle(html) {
   return null;
 }
 
+function FirstLinkInArticle(html) {
+  var article = /<article\b[^>]*>([\s\S]*?)<\/article\s*>/i.exec(html);
+  return article === null ? null : FirstHref(Tags(article[1], "a"));
+}
+
 // The content of the first <meta> whose property or name is key.
 function MetaContent(html, key) {
   var tags = Tags(html, "meta");
   for (var i = 0; i < tags.length; i++) {
+    if (tags[i].toLowerCase().indexOf(key) < 0)
+      continue;
     var property = Attribute(tags[i], "property");
     if (property === null)
       property = Attribute(tags[i], "name");
@@ -153,7 +166,12 @@ function MetaContent(html, key) {
 
 // The text of the first element of that name, tags removed; null when there is none.
 function ElementText(html, name) {
-  var match = new RegExp("<" + name + "(?=[\\s>])[^>]*>([\\s\\S]*?)</" + name + "\\s*>", "i").exec(html);
+  var pattern = ElementPatterns[name];
+  if (pattern === undefined) {
+    pattern = new RegExp("<" + name + "(?=[\\s>])[^>]*>([\\s\\S]*?)</" + name + "\\s*>", "i");
+    ElementPatterns[name] = pattern;
+  }
+  var match = pattern.exec(html);
   if (match === null)
     return null;
   return Clean(match[1].replace(/<[^>]*>/g, ""));
