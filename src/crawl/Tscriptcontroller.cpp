@@ -44,6 +44,17 @@ bool IsScriptFile(const QString& file) {
   return file == ScriptFileName || file == QStringLiteral("file:script");
 }
 
+// The bytes that quoting escapes, and the lead byte of U+2028 and U+2029.
+bool IsSpecial(char c) {
+  static const std::array<bool, 256> table = [] {
+    std::array<bool, 256> special{};
+    for (unsigned char b : {'\\', '\r', '\n', '"', '\xE2'})
+      special[b] = true;
+    return special;
+  }();
+  return table[static_cast<unsigned char>(c)];
+}
+
 // The value of a literal as QuoteScriptString writes it; nothing for any other
 // source. Handing that value over directly spares the engine from parsing a whole
 // page as source text, and the function receives exactly the same string.
@@ -56,7 +67,7 @@ std::optional<std::string> UnquoteLiteral(const std::string& source) {
   const char* const end = source.data() + source.size() - 1;
   while (p < end) {
     const char* run = p;
-    while (p < end && *p != '\\' && *p != '"' && *p != '\n' && *p != '\r' && *p != '\xE2')
+    while (p < end && !IsSpecial(*p))
       ++p;
     text.append(run, p);
     if (p == end)
@@ -177,12 +188,6 @@ void TScriptController::RecordTimeOut() {
 }
 
 std::string QuoteScriptString(const std::string& text) {
-  static const std::array<bool, 256> special = [] {
-    std::array<bool, 256> table{};
-    for (unsigned char c : {'\\', '\r', '\n', '"', '\xE2'})
-      table[c] = true;
-    return table;
-  }();
   std::string quoted;
   quoted.reserve(text.size() + text.size() / 16 + 2);
   quoted += '"';
@@ -190,7 +195,7 @@ std::string QuoteScriptString(const std::string& text) {
   const char* const end = p + text.size();
   while (p < end) {
     const char* run = p;
-    while (p < end && !special[static_cast<unsigned char>(*p)])
+    while (p < end && !IsSpecial(*p))
       ++p;
     quoted.append(run, p);
     if (p == end)
