@@ -1,0 +1,107 @@
+#include "cli/CliArgs.h"
+#include "cli/CliCommands.h"
+#include "cli/CliContext.h"
+#include "cli/CliProject.h"
+#include "store/Tcomment.h"
+#include "store/Tentry.h"
+#include "store/Tproject.h"
+#include "store/Tprojectdb.h"
+
+#include <filesystem>
+#include <ostream>
+#include <stdexcept>
+
+namespace {
+
+std::string OnePositional(const TCliArgs& args, size_t count, const std::string& what) {
+  if (args.Positionals().size() != count)
+    throw TUsageError(what);
+  return args.Positionals().front();
+}
+
+}
+
+int CommandList(TCliContext& context, const std::vector<std::string>& args) {
+  const TCliArgs parsed(args, {}, {});
+  const std::string what = OnePositional(parsed, 1, "一覧の種類 (blog-types か templates) を1つ指定してください。");
+  if (what == "blog-types") {
+    for (const TBlogConfig& blogType : context.BlogTypes())
+      context.Out << blogType.GetName() << '\t' << blogType.GetSimpleText() << '\n';
+  } else if (what == "templates") {
+    for (const THtmlTemplate& htmlTemplate : context.Templates())
+      context.Out << htmlTemplate.GetName() << '\n';
+  } else {
+    throw TUsageError("一覧の種類は blog-types か templates です: " + what);
+  }
+  return 0;
+}
+
+int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
+  const TCliArgs parsed(args, {}, {"blog-type", "url", "category", "template", "set"});
+  const std::string path = OnePositional(parsed, 1, "プロジェクトファイルを1つ指定してください。");
+  // Names are checked before anything is written.
+  std::string blogType = parsed.Value("blog-type");
+  if (parsed.Has("blog-type"))
+    context.BlogType(blogType);
+  std::string templateName = parsed.Value("template");
+  if (parsed.Has("template"))
+    context.Template(templateName);
+  std::vector<std::pair<std::string, std::string>> categories;
+  for (const std::string& category : parsed.All("category"))
+    categories.push_back(SplitNameValue(category, "--category"));
+  std::vector<std::pair<std::string, std::string>> settings;
+  for (const std::string& setting : parsed.All("set"))
+    settings.push_back(SplitNameValue(setting, "--set"));
+
+  TProjectDb db;
+  TProject project;
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) {
+    OpenProject(path, db, project);
+  } else {
+    // A new project starts with the first blog type and template selected, as a
+    // new project in the window does.
+    db.New(context.Folder("db") + "blog.mdb");
+    const auto blogTypes = context.BlogTypes();
+    const auto templates = context.Templates();
+    project.SetBlogTypeName(blogTypes.empty() ? "" : blogTypes.front().GetName());
+    project.SetHtmlTemplateName(templates.empty() ? "" : templates.front().GetName());
+  }
+  if (parsed.Has("blog-type"))
+    project.SetBlogTypeName(blogType);
+  if (parsed.Has("template"))
+    project.SetHtmlTemplateName(templateName);
+  if (parsed.Has("url"))
+    project.SetEntryUrl(parsed.Value("url"));
+  if (!categories.empty()) {
+    project.ClearCategories();
+    for (const auto& [name, url] : categories)
+      project.AddCategory(name, url);
+  }
+  TProject::HtmlSettings htmlSettings = project.GetHtmlSettings();
+  for (const auto& [name, value] : settings)
+    htmlSettings[name] = value;
+  project.SetHtmlSettings(htmlSettings);
+  project.Save(path, db);
+  return 0;
+}
+
+int CommandComment(TCliContext&, const std::vector<std::string>& args) {
+  const TCliArgs parsed(args, {}, {});
+  if (parsed.Positionals().size() != 3)
+    throw TUsageError("プロジェクトファイル、URL、コメントの3つを指定してください。");
+  const std::string& path = parsed.Positionals()[0];
+  const std::string& url = parsed.Positionals()[1];
+  TProjectDb db;
+  TProject project;
+  OpenProject(path, db, project);
+  for (TEntry& entry : LoadEntries(db)) {
+    if (entry.GetUrl() != url)
+      continue;
+    entry.SetComment(parsed.Positionals()[2]);
+    SaveComment(db, entry);
+    project.Save(path, db);
+    return 0;
+  }
+  throw std::runtime_error("このURLのエントリーはありません: " + url);
+}
