@@ -3,6 +3,7 @@
 #include "SampleBlog.h"
 #include "crawl/Tcharconv.h"
 #include "crawl/Tcodepage.h"
+#include "crawl/Tkdatetext.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,18 @@ TEST(SampleBlogTest, DatesRiseWithTheEntryAndAreWrittenInSevenForms) {
   EXPECT_EQ(TSampleBlog::EntryDateText(1), "2023-01-01T11:13:29+09:00");
   const TSampleDateTime leap = TSampleBlog::EntryDateTime(425);
   EXPECT_EQ(std::tie(leap.Year, leap.Month, leap.Day), std::make_tuple(2024, 2, 29));
+}
+
+TEST(SampleBlogTest, EveryDateTextReadsAsTheTimeItStates) {
+  // Day 44927 is 2023-01-01, the first entry's day.
+  for (int number = 1; number <= 60; ++number) {
+    const TSampleDateTime date = TSampleBlog::EntryDateTime(number);
+    const double expected = 44927 + (number - 1) +
+                            (date.Hour * 3600 + date.Minute * 60 + date.Second) / 86400.0;
+    const std::optional<double> read = ReadDateText(TSampleBlog::EntryDateText(number));
+    ASSERT_TRUE(read) << TSampleBlog::EntryDateText(number);
+    EXPECT_NEAR(*read, expected, 0.5 / 86400) << TSampleBlog::EntryDateText(number);
+  }
 }
 
 TEST(SampleBlogTest, MoreEntriesLeaveTheOlderOnesAsTheyWere) {
