@@ -100,6 +100,12 @@ TEST_F(CategoryCrawlTest, FailuresKeepWhatWasRead) {
   EXPECT_EQ(Memberships().size(), 4u);
 
   Listener.Lines.clear();
+  Blog.SetPage("/c/travel", "urls:/e/2;fail:GetNextCategoryUrl;");
+  EXPECT_FALSE(Crawl());
+  EXPECT_NE(Listener.Lines.back().find("GetNextCategoryUrl failed"), std::string::npos);
+  EXPECT_EQ(Memberships().size(), 5u) << "the page's memberships were stored before the failure";
+
+  Listener.Lines.clear();
   Blog.SetStatus("/c/food/2", 503, "Service Unavailable");
   EXPECT_FALSE(Crawl());
   EXPECT_EQ(Listener.Lines, (Lines{"OK: " + Blog.Url("/c/food") + " 料理", "Error: " + Blog.Url("/c/food/2"),

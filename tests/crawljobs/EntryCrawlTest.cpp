@@ -132,6 +132,7 @@ TEST_F(EntryCrawlTest, FailuresEndTheCrawlWithTwoLinesAndKeepWhatWasStored) {
   } cases[] = {
       {"/e/2", TestBlog::EntryPage("", "", "/e/1"), "/e/2", "ERROR: " + Blog.Url("/e/2"), 1},
       {"/e/2", "fail:GetDate;", "/e/2", "GetDate failed", 1},
+      {"/e/2", "fail:GetTitle;", "/e/2", "GetTitle failed", 1},
       {"/e/3", "fail:GetNextUrl;date:2024/1/1;title:x;", "/e/3", "GetNextUrl failed", 0},
       {"/", "fail:GetRecentEntry;", "/", "GetRecentEntry failed", 0},
       {"/", "no mark here", "", "最新エントリーのURLの取得に失敗しました。", 0},
