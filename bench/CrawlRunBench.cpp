@@ -1,0 +1,299 @@
+// The whole entry crawl of a 2,000-entry Shift_JIS sample blog served on loopback by
+// the real sample server: its pages per second, its time against fetching the same
+// pages with libcurl alone, and the peak memory of tocwerk-cli crawling it.
+#include "BenchProject.h"
+
+#include "crawl/Tappconfig.h"
+#include "crawl/Tblogconfig.h"
+#include "crawl/Tcrawllistener.h"
+#include "crawl/Tentrycrawl.h"
+#include "store/Tentry.h"
+#include "store/Tprojectdb.h"
+
+#include <QCoreApplication>
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int EntryCount = 2000;
+const char* const BlogTypeName = "汎用 (HTML5)";
+
+struct Child {
+  pid_t Pid = -1;
+  int Output = -1;
+};
+
+// Starts a program with standard output into a pipe (readPipe) or into outputFile,
+// and standard error into outputFile or inherited.
+Child Spawn(const std::vector<std::string>& arguments, bool readPipe, const std::string& outputFile) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  int pipeFds[2] = {-1, -1};
+  if (readPipe) {
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+      throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  }
+  if (!outputFile.empty()) {
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_APPEND;
+    if (!readPipe)
+      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), flags, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, outputFile.c_str(),
+                                     readPipe ? flags : O_WRONLY | O_APPEND, 0644);
+  }
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  Child child;
+  const int failed = posix_spawn(&child.Pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (readPipe) {
+    close(pipeFds[1]);
+    child.Output = pipeFds[0];
+  }
+  if (failed != 0)
+    throw std::runtime_error("cannot start " + arguments.front());
+  return child;
+}
+
+// Waits (bounded) for the child; its exit status (-1 when it did not exit normally)
+// and its own peak resident memory in MB. A child still running at the deadline is
+// killed.
+struct Ended {
+  int Status = -1;
+  double PeakRssMb = 0;
+};
+
+Ended WaitChild(pid_t pid, std::chrono::seconds limit) {
+  const auto deadline = Clock::now() + limit;
+  int status = 0;
+  rusage usage{};
+  pid_t ended = 0;
+  while ((ended = wait4(pid, &status, WNOHANG, &usage)) == 0 && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (ended == 0) {
+    kill(pid, SIGKILL);
+    wait4(pid, &status, 0, &usage);
+    return {};
+  }
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss / 1024.0};
+}
+
+Ended Run(const std::vector<std::string>& arguments, const std::string& logFile) {
+  const Ended ended = WaitChild(Spawn(arguments, false, logFile).Pid, std::chrono::seconds(300));
+  if (ended.Status != 0) {
+    std::ifstream log(logFile);
+    std::fprintf(stderr, "%s", std::string(std::istreambuf_iterator<char>(log), {}).c_str());
+    throw std::runtime_error(arguments.front() + " " + arguments[1] + " failed");
+  }
+  return ended;
+}
+
+// The real sample server on the blog folder; stopped with SIGTERM at the end.
+class Server {
+public:
+  Server(const std::string& folder, const std::string& logFile) {
+    const Child child = Spawn({TOCWERK_SAMPLE_SERVER, folder}, true, logFile);
+    Pid = child.Pid;
+    std::string line;
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    char buffer[64];
+    while (line.find('\n') == std::string::npos && Clock::now() < deadline) {
+      pollfd readable = {child.Output, POLLIN, 0};
+      if (poll(&readable, 1, 100) <= 0)
+        continue;
+      const ssize_t count = read(child.Output, buffer, sizeof buffer);
+      if (count <= 0)
+        break;
+      line.append(buffer, static_cast<size_t>(count));
+    }
+    close(child.Output);
+    Port = std::atoi(line.c_str());
+    if (Port <= 0) {
+      Stop();
+      throw std::runtime_error("the sample server printed no port");
+    }
+  }
+  ~Server() { Stop(); }
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(Port) + path;
+  }
+
+private:
+  void Stop() {
+    if (Pid <= 0)
+      return;
+    kill(Pid, SIGTERM);
+    if (WaitChild(Pid, std::chrono::seconds(5)).Status == -1)
+      std::fprintf(stderr, "the sample server did not stop cleanly\n");
+    Pid = -1;
+  }
+
+  pid_t Pid = -1;
+  int Port = 0;
+};
+
+class TempFolder {
+public:
+  TempFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "tocwerk-crawlrun-XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr)
+      throw std::runtime_error("mkdtemp failed");
+    Path = name + "/";
+  }
+  ~TempFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(Path, error);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  std::string Path;
+};
+
+// The crawl's order: the top page, then each entry from the newest to the oldest.
+std::vector<std::string> CrawlOrder(const Server& server) {
+  std::vector<std::string> urls{server.Url("/")};
+  for (int number = EntryCount; number >= 1; --number)
+    urls.push_back(server.Url("/entry/" + std::to_string(number) + ".html"));
+  return urls;
+}
+
+size_t AppendBody(char* data, size_t size, size_t count, void* body) {
+  static_cast<std::string*>(body)->append(data, size * count);
+  return size * count;
+}
+
+double RawFetchSeconds(const std::vector<std::string>& urls) {
+  CURL* curl = curl_easy_init();
+  std::string body;
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  const auto start = Clock::now();
+  for (const std::string& url : urls) {
+    body.clear();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    long status = 0;
+    if (curl_easy_perform(curl) == CURLE_OK)
+      curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    if (status != 200 || body.empty()) {
+      curl_easy_cleanup(curl);
+      throw std::runtime_error("raw fetch failed: " + url);
+    }
+  }
+  const double seconds = SecondsSince(start);
+  curl_easy_cleanup(curl);
+  return seconds;
+}
+
+class ErrorListener : public TCrawlListener {
+public:
+  void Log(const std::string& line) override {
+    if (line.starts_with("Error") || line.starts_with("ERROR"))
+      Errors += line + "\n";
+  }
+  std::string Errors;
+};
+
+TBlogConfig FindBlogType() {
+  TBlogConfigManager manager;
+  manager.LoadFrom(TOCWERK_BLOG_FOLDER);
+  for (const TBlogConfig& blogType : manager.GetBlogConfigs())
+    if (blogType.GetName() == BlogTypeName)
+      return blogType;
+  throw std::runtime_error(std::string("no blog type ") + BlogTypeName);
+}
+
+double CrawlSeconds(const Server& server) {
+  TProjectDb db;
+  db.New(TOCWERK_BLANK_PROJECT);
+  ErrorListener listener;
+  TEntryCrawl crawl;
+  crawl.SetStartUrl(server.Url("/"));
+  crawl.SetDb(&db);
+  crawl.SetBlogConfig(FindBlogType());
+  crawl.SetListener(&listener);
+  const auto start = Clock::now();
+  const bool ok = crawl.Run();
+  const double seconds = SecondsSince(start);
+  const std::vector<TEntry> entries = LoadEntries(db);
+  if (!ok || entries.size() != EntryCount || !entries.front().GetUrl().ends_with("/entry/2000.html"))
+    throw std::runtime_error("the crawl stored " + std::to_string(entries.size()) +
+                             " entries\n" + listener.Errors);
+  return seconds;
+}
+
+// tocwerk-cli on a fresh project, started while this process is still small: a
+// spawned child's peak memory includes the parent's at the moment it starts.
+double CliPeakRssMb(const TempFolder& temp, const Server& server) {
+  const std::string config = temp.Path + "config.ini";
+  std::ofstream(config) << "[HTTP_PROXY]\nUseProxy=0\nSleepTime=0\n";
+  const std::string project = temp.Path + "bench.toc";
+  const std::string log = temp.Path + "cli.log";
+  const std::string cli = TOCWERK_CLI;
+  std::vector<std::string> init{cli, "--config", config, "init", project, "--blog-type", BlogTypeName,
+                                "--url", server.Url("/")};
+  for (const char* category : {"diary", "software", "food", "travel", "books"})
+    init.insert(init.end(), {"--category", std::string(category) + "=" +
+                                               server.Url("/category/" + std::string(category) + "/")});
+  Run(init, log);
+  return Run({cli, "--config", config, "crawl", project, "--entries"}, log).PeakRssMb;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  try {
+    TempFolder temp;
+    const std::string blog = temp.Path + "blog";
+    Run({TOCWERK_SAMPLE_BLOG, "--entries", std::to_string(EntryCount), "--per-page", "20",
+         "--charset", "Shift_JIS", blog},
+        temp.Path + "generate.log");
+    Server server(blog, temp.Path + "server.log");
+
+    const double peakRss = CliPeakRssMb(temp, server);
+
+    QCoreApplication application(argc, argv);
+    TAppConfig::GetInstance()->SetSleepTime(0);
+    TAppConfig::GetInstance()->SetUseProxy(false);
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const double raw = RawFetchSeconds(CrawlOrder(server));
+    const double crawl = CrawlSeconds(server);
+    curl_global_cleanup();
+
+    PrintFigure("crawl_entries_pages_per_s", EntryCount / crawl, "pages/s");
+    PrintFigure("crawl_vs_raw_fetch_ratio", crawl / raw, "x");
+    PrintFigure("crawl_peak_rss_mb", peakRss, "MB");
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "bench_crawlrun: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
