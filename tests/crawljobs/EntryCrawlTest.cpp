@@ -38,7 +38,8 @@ protected:
     Blog.SetPage("/e/1", TestBlog::EntryPage("2024年5月1日", "一つ目", ""));
   }
 
-  bool Crawl(bool newEntryOnly = false) {
+  // cancelAfter, when given, cancels the crawl from another thread after that time.
+  bool Crawl(bool newEntryOnly = false, std::chrono::milliseconds cancelAfter = {}) {
     TEntryCrawl crawl;
     crawl.SetStartUrl(Blog.Url("/"));
     crawl.SetDb(&Db);
@@ -48,7 +49,15 @@ protected:
     crawl.SetHttpTimeLimits(std::chrono::seconds(5), std::chrono::seconds(5));
     Listener.Job = &crawl;
     Listener.Lines.clear();
+    std::thread canceller;
+    if (cancelAfter.count() > 0)
+      canceller = std::thread([&] {
+        std::this_thread::sleep_for(cancelAfter);
+        crawl.Cancel();
+      });
     const bool ok = crawl.Run();
+    if (canceller.joinable())
+      canceller.join();
     Listener.Job = nullptr;
     return ok;
   }
@@ -195,20 +204,8 @@ TEST_F(EntryCrawlTest, CancelStopsARequestInFlightAndStillMerges) {
   Blog.SetPage("/e/5", TestBlog::EntryPage("2024/05/05", "五つ目", "/e/4"));
   Blog.Hang("/e/4");
 
-  TEntryCrawl crawl;
-  crawl.SetStartUrl(Blog.Url("/"));
-  crawl.SetDb(&Db);
-  crawl.SetNewEntryOnly(true);
-  crawl.SetBlogConfig(Blog.BlogType());
-  crawl.SetListener(&Listener);
-  Listener.Lines.clear();
-  std::thread canceller([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    crawl.Cancel();
-  });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(crawl.Run());
-  canceller.join();
+  EXPECT_TRUE(Crawl(true, std::chrono::milliseconds(300)));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_EQ(Listener.Lines.back(), "終了しました。");
   EXPECT_EQ(Urls().front(), "1 " + Blog.Url("/e/5")) << "the entry read before the cancel is merged";
