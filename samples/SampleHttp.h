@@ -33,7 +33,7 @@ std::string MakeSampleResponse(int status, std::string_view reason, std::string_
                                const std::string& body, const std::string& extraHeaders,
                                bool keepAlive, bool headOnly = false);
 
-// The file a target names below root (root must be an absolute, existing folder): the
+// The file a target names below root (root must be canonical: absolute, no links): the
 // query is dropped, percent escapes decoded, a folder means its index.html. Nothing
 // when the target is malformed, leaves root, or names no regular file.
 std::optional<std::string> ResolveSampleTarget(const std::string& root, const std::string& target);
