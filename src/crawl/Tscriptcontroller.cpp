@@ -106,7 +106,9 @@ TScriptController::~TScriptController() = default;
 void TScriptController::LoadScript(const std::string& language, const std::string& code) {
   if (!IsKnownLanguage(language))
     throw std::runtime_error("スクリプト言語「" + language + "」には対応していません。");
+  Global.reset();  // before the engine it belongs to
   Control = std::make_unique<QJSEngine>();
+  Global = std::make_unique<QJSValue>(Control->globalObject());
   Evaluate(QString::fromStdString(code), ScriptFileName);
 }
 
@@ -120,10 +122,9 @@ std::string TScriptController::Call(const std::string& functionName,
     throw std::runtime_error("スクリプトが読み込まれていません。");
   QJSValue value;
   if (const std::optional<std::string> text = UnquoteLiteral(argumentText)) {
-    QJSValue global = Control->globalObject();
-    global.setProperty(ArgumentName, QString::fromStdString(*text));
+    Global->setProperty(ArgumentName, QString::fromStdString(*text));
     value = Evaluate(QString::fromStdString(functionName) + u'(' + ArgumentName + u')', CallFileName);
-    global.deleteProperty(ArgumentName);
+    Global->deleteProperty(ArgumentName);
   } else {
     value = Evaluate(QString::fromStdString(functionName + "(" + argumentText + ")"), CallFileName);
   }

@@ -43,6 +43,9 @@ private:
   void RecordTimeOut();
 
   std::unique_ptr<QJSEngine> Control;
+  // Held for the engine's life: while one handle lives, the engine keeps its page of
+  // handles instead of mapping and unmapping one on every call.
+  std::unique_ptr<QJSValue> Global;
   int ErrorLine = 0;
   int ErrorColumn = 0;
   std::string ErrorDescription;
