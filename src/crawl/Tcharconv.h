@@ -10,3 +10,8 @@
 std::string ConvertCharset(const std::string& text, int codePage);
 
 bool IsValidUtf8(std::string_view text);
+
+// The code page that auto-detection (50932) converts from: of UTF-8, Shift_JIS,
+// EUC-JP and ISO-2022-JP, the one ICU's charset detector ranks highest; Shift_JIS
+// when it ranks none of them.
+int DetectJapaneseCodePage(const std::string& text);
