@@ -21,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int EntryCount = 2000;
+constexpr int Rounds = 3;
 const char* const BlogTypeName = "汎用 (HTML5)";
 
 struct Child {
@@ -284,8 +286,15 @@ int main(int argc, char** argv) {
     TAppConfig::GetInstance()->SetSleepTime(0);
     TAppConfig::GetInstance()->SetUseProxy(false);
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    const double raw = RawFetchSeconds(CrawlOrder(server));
-    const double crawl = CrawlSeconds(server);
+    // The best of a few rounds of each, taken in turns, to keep the shared machine's
+    // other load out of both figures alike.
+    const std::vector<std::string> urls = CrawlOrder(server);
+    double raw = RawFetchSeconds(urls);
+    double crawl = CrawlSeconds(server);
+    for (int round = 1; round < Rounds; ++round) {
+      raw = std::min(raw, RawFetchSeconds(urls));
+      crawl = std::min(crawl, CrawlSeconds(server));
+    }
     curl_global_cleanup();
 
     PrintFigure("crawl_entries_pages_per_s", EntryCount / crawl, "pages/s");

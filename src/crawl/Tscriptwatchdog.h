@@ -28,6 +28,8 @@ private:
   std::condition_variable Wake;
   QJSEngine* Engine = nullptr;
   std::chrono::steady_clock::time_point Deadline;
+  // When the thread wakes by itself: it need not be woken for a later deadline.
+  std::chrono::steady_clock::time_point WakeAt = std::chrono::steady_clock::time_point::max();
   bool Fired = false;
   bool Stopping = false;
   std::thread Thread;
