@@ -1,6 +1,7 @@
 #include "crawl/Tscriptcontroller.h"
 
 #include <QJSEngine>
+#include <QJSManagedValue>
 #include <QStringList>
 
 #include <array>
@@ -122,9 +123,13 @@ std::string TScriptController::Call(const std::string& functionName,
     throw std::runtime_error("スクリプトが読み込まれていません。");
   QJSValue value;
   if (const std::optional<std::string> text = UnquoteLiteral(argumentText)) {
-    Global->setProperty(ArgumentName, QString::fromStdString(*text));
-    value = Evaluate(QString::fromStdString(functionName) + u'(' + ArgumentName + u')', CallFileName);
-    Global->deleteProperty(ArgumentName);
+    const QString name = QString::fromStdString(functionName);
+    const QString argument = QString::fromStdString(*text);
+    if (!CallDirectly(name, argument, value)) {
+      Global->setProperty(ArgumentName, argument);
+      value = Evaluate(name + u'(' + ArgumentName + u')', CallFileName);
+      Global->deleteProperty(ArgumentName);
+    }
   } else {
     value = Evaluate(QString::fromStdString(functionName + "(" + argumentText + ")"), CallFileName);
   }
@@ -137,6 +142,30 @@ std::string TScriptController::GetErrorText() const {
   if (!ErrorOccurred)
     return std::string();
   return std::to_string(ErrorLine) + "," + std::to_string(ErrorColumn) + ":" + ErrorDescription;
+}
+
+bool TScriptController::CallDirectly(const QString& name, const QString& argument, QJSValue& value) {
+  const QJSManagedValue function(Global->property(name), Control.get());
+  if (!function.isFunction())
+    return false;
+  Watchdog.Arm(Control.get(), TimeLimit);
+  // An undefined this, as in a plain call expression.
+  value = function.callWithInstance(QJSValue(), {QJSValue(argument)});
+  const bool timedOut = Watchdog.Disarm();
+  if (Control->hasError()) {
+    // Evaluating nothing while the exception is pending hands it over with the
+    // stack it was thrown with: the call expression's frames less its own, which
+    // is what a function that throws without a frame of its own leaves.
+    QStringList stack;
+    value = Control->evaluate(QString(), CallFileName, 1, &stack);
+    if (!timedOut)
+      RecordError(value, stack.isEmpty() ? QStringList{u"%entry:1:0:" + CallFileName} : stack);
+  }
+  if (timedOut) {
+    Control->setInterrupted(false);
+    RecordTimeOut();
+  }
+  return true;
 }
 
 QJSValue TScriptController::Evaluate(const QString& source, const QString& fileName) {

@@ -38,6 +38,10 @@ public:
   void SetTimeLimit(std::chrono::milliseconds limit) { TimeLimit = limit; }
 
 private:
+  // Calls the global function of that name on the argument as the call expression
+  // would, errors and their places included, without compiling the expression,
+  // which costs several times a short call. False when the name is no function.
+  bool CallDirectly(const QString& name, const QString& argument, QJSValue& value);
   QJSValue Evaluate(const QString& source, const QString& fileName);
   void RecordError(const QJSValue& error, const QStringList& stack);
   void RecordTimeOut();

@@ -129,3 +129,36 @@ TEST(ScriptControllerTimeTest, CallBeforeLoadThrows) {
   TScriptController controller;
   EXPECT_THROW(controller.Call("F", ""), std::runtime_error);
 }
+
+// A call with a double-quoted literal runs the function directly; any other
+// argument text compiles the call expression. Both must end alike.
+TEST(ScriptControllerDirectCallTest, DirectCallsEndAsTheCallExpressionDoes) {
+  TScriptController controller;
+  controller.LoadScript("JScript",
+                        "var Native = RegExp;\r\n"
+                        "function Outer(p) { return Inner(p) + 1; }\r\n"
+                        "function Inner(p) { if (p == '(') throw new TypeError('bad ' + p);\r\n"
+                        "  return p.length; }\r\n"
+                        "function Plain(p) { throw p; }\r\n"
+                        "function This(p) { return typeof this; }\r\n"
+                        "function StrictThis(p) { 'use strict'; return typeof this; }\r\n"
+                        "var Counter = 0;\r\n"
+                        "function Count(p) { Counter++; if (p == '(') throw 'x'; return Counter; }\r\n");
+  for (const char* function : {"Native", "Outer", "Plain", "This", "StrictThis", "Missing"}) {
+    for (const char* argument : {"(", "ab"}) {
+      const std::string direct = controller.Call(function, "\"" + std::string(argument) + "\"");
+      const std::string directError = controller.GetErrorText();
+      const std::string compiled = controller.Call(function, "'" + std::string(argument) + "'");
+      EXPECT_EQ(direct, compiled) << function << "(" << argument << ")";
+      EXPECT_EQ(directError, controller.GetErrorText()) << function << "(" << argument << ")";
+    }
+  }
+  controller.Call("Native", "\"(\"");
+  EXPECT_EQ(controller.GetErrorText(), "1,0:SyntaxError: Invalid regular expression");
+  controller.Call("Outer", "\"(\"");
+  EXPECT_EQ(controller.GetErrorText(), "3,0:TypeError: bad (");
+  EXPECT_EQ(controller.Call("StrictThis", "\"\""), "undefined");
+  EXPECT_EQ(controller.Call("Count", "\"(\""), "");
+  EXPECT_EQ(controller.GetErrorText(), "9,0:x");
+  EXPECT_EQ(controller.Call("Count", "\"a\""), "2") << "a failing call runs once";
+}
