@@ -107,7 +107,8 @@ TScriptController::~TScriptController() = default;
 void TScriptController::LoadScript(const std::string& language, const std::string& code) {
   if (!IsKnownLanguage(language))
     throw std::runtime_error("スクリプト言語「" + language + "」には対応していません。");
-  Global.reset();  // before the engine it belongs to
+  Global.reset();  // before the engine they belong to
+  Argument.reset();
   Control = std::make_unique<QJSEngine>();
   Global = std::make_unique<QJSValue>(Control->globalObject());
   Evaluate(QString::fromStdString(code), ScriptFileName);
@@ -124,9 +125,12 @@ std::string TScriptController::Call(const std::string& functionName,
   QJSValue value;
   if (const std::optional<std::string> text = UnquoteLiteral(argumentText)) {
     const QString name = QString::fromStdString(functionName);
-    const QString argument = QString::fromStdString(*text);
-    if (!CallDirectly(name, argument, value)) {
-      Global->setProperty(ArgumentName, argument);
+    if (!Argument || *text != ArgumentText) {
+      ArgumentText = *text;
+      Argument = std::make_unique<QJSValue>(Control->toScriptValue(QString::fromStdString(*text)));
+    }
+    if (!CallDirectly(name, *Argument, value)) {
+      Global->setProperty(ArgumentName, *Argument);
       value = Evaluate(name + u'(' + ArgumentName + u')', CallFileName);
       Global->deleteProperty(ArgumentName);
     }
@@ -144,13 +148,13 @@ std::string TScriptController::GetErrorText() const {
   return std::to_string(ErrorLine) + "," + std::to_string(ErrorColumn) + ":" + ErrorDescription;
 }
 
-bool TScriptController::CallDirectly(const QString& name, const QString& argument, QJSValue& value) {
+bool TScriptController::CallDirectly(const QString& name, const QJSValue& argument, QJSValue& value) {
   const QJSManagedValue function(Global->property(name), Control.get());
   if (!function.isFunction())
     return false;
   Watchdog.Arm(Control.get(), TimeLimit);
   // An undefined this, as in a plain call expression.
-  value = function.callWithInstance(QJSValue(), {QJSValue(argument)});
+  value = function.callWithInstance(QJSValue(), {argument});
   const bool timedOut = Watchdog.Disarm();
   if (Control->hasError()) {
     // Evaluating nothing while the exception is pending hands it over with the

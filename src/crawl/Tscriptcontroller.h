@@ -41,7 +41,7 @@ private:
   // Calls the global function of that name on the argument as the call expression
   // would, errors and their places included, without compiling the expression,
   // which costs several times a short call. False when the name is no function.
-  bool CallDirectly(const QString& name, const QString& argument, QJSValue& value);
+  bool CallDirectly(const QString& name, const QJSValue& argument, QJSValue& value);
   QJSValue Evaluate(const QString& source, const QString& fileName);
   void RecordError(const QJSValue& error, const QStringList& stack);
   void RecordTimeOut();
@@ -50,6 +50,11 @@ private:
   // Held for the engine's life: while one handle lives, the engine keeps its page of
   // handles instead of mapping and unmapping one on every call.
   std::unique_ptr<QJSValue> Global;
+  // The last argument as a script string: the parsers hand the same page to
+  // several functions, and each copy into the engine's heap brings its collection
+  // nearer.
+  std::string ArgumentText;
+  std::unique_ptr<QJSValue> Argument;
   int ErrorLine = 0;
   int ErrorColumn = 0;
   std::string ErrorDescription;
