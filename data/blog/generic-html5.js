@@ -85,9 +85,16 @@ var TagPatterns = {};
 var ElementPatterns = {};
 
 // The page without comments and without the contents of scripts and styles, whose
-// text may look like links.
+// text may look like links. Kept for the last page: the crawl hands the same page to
+// three functions in a row.
+var VisiblePage = null;
+var VisibleHtml = null;
 function Visible(page) {
-  return page.replace(Comments, "").replace(Scripts, "").replace(Styles, "");
+  if (page !== VisiblePage) {
+    VisibleHtml = page.replace(Comments, "").replace(Scripts, "").replace(Styles, "");
+    VisiblePage = page;
+  }
+  return VisibleHtml;
 }
 
 // Every start tag of the given names ("a" or "link|a"), in page order.
