@@ -97,14 +97,26 @@ function Visible(page) {
   return VisibleHtml;
 }
 
-// Every start tag of the given names ("a" or "link|a"), in page order.
+// Every start tag of the given names ("a" or "link|a"), in page order. The lists of
+// the last markup looked at are kept: the functions of one page ask for the same
+// tags again. Callers only read them.
+var TagsHtml = null;
+var TagsFound = {};
 function Tags(html, names) {
+  if (html !== TagsHtml) {
+    TagsHtml = html;
+    TagsFound = {};
+  }
+  if (TagsFound.hasOwnProperty(names))
+    return TagsFound[names];
   var pattern = TagPatterns[names];
   if (pattern === undefined) {
     pattern = new RegExp("<(?:" + names + ")(?=[\\s/>])(?:[^>\"']|\"[^\"]*\"|'[^']*')*>", "gi");
     TagPatterns[names] = pattern;
   }
-  return html.match(pattern) || [];
+  var found = html.match(pattern) || [];
+  TagsFound[names] = found;
+  return found;
 }
 
 // The decoded value of an attribute of a start tag; null when it is absent. Names
