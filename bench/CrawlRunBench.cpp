@@ -39,7 +39,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int EntryCount = 2000;
-constexpr int Rounds = 3;
+constexpr int Rounds = 5;
 const char* const BlogTypeName = "汎用 (HTML5)";
 
 struct Child {
