@@ -109,7 +109,10 @@ Ended Run(const std::vector<std::string>& arguments, const std::string& logFile)
   if (ended.Status != 0) {
     std::ifstream log(logFile);
     std::fprintf(stderr, "%s", std::string(std::istreambuf_iterator<char>(log), {}).c_str());
-    throw std::runtime_error(arguments.front() + " " + arguments[1] + " failed");
+    std::string command;
+    for (const std::string& argument : arguments)
+      command += (command.empty() ? "" : " ") + argument;
+    throw std::runtime_error("failed: " + command);
   }
   return ended;
 }
