@@ -99,8 +99,9 @@ Ended WaitChild(pid_t pid, std::chrono::seconds limit) {
   if (ended == 0) {
     kill(pid, SIGKILL);
     wait4(pid, &status, 0, &usage);
-    return {};
   }
+  if (ended <= 0)
+    return {};
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss / 1024.0};
 }
 
