@@ -158,8 +158,9 @@ bool TScriptController::CallDirectly(const QString& name, const QJSValue& argume
   const bool timedOut = Watchdog.Disarm();
   if (Control->hasError()) {
     // Evaluating nothing while the exception is pending hands it over with the
-    // stack it was thrown with: the call expression's frames less its own, which
-    // is what a function that throws without a frame of its own leaves.
+    // stack it was thrown with. That stack lacks only the call expression's frame,
+    // which counts only when the function has none either (a built-in one), so
+    // that frame is put back then.
     QStringList stack;
     value = Control->evaluate(QString(), CallFileName, 1, &stack);
     if (!timedOut)
