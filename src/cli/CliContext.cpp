@@ -3,6 +3,7 @@
 #include "cli/CliArgs.h"
 #include "crawl/Tappconfig.h"
 #include "store/Tkappfolder.h"
+#include "store/Tkfileutility.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ Item FindByName(const std::vector<Item>& items, const std::string& name, const s
 std::string TCliContext::Folder(const std::string& name) const {
   if (DataDir.empty())
     return GetAppDataFolder(name);
-  return DataDir + (DataDir.back() == '/' ? "" : "/") + name + "/";
+  return WithTrailingSlash(DataDir) + name + "/";
 }
 
 std::vector<TBlogConfig> TCliContext::BlogTypes() const {

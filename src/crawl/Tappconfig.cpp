@@ -2,6 +2,7 @@
 
 #include "crawl/Tkinifile.h"
 #include "crawl/Tkspecialfolder.h"
+#include "store/Tkfileutility.h"
 
 #include <filesystem>
 #include <memory>
@@ -10,10 +11,6 @@ namespace {
 
 const char* const Section = "HTTP_PROXY";
 const char* const ApplicationTitle = "Tocwerk";
-
-std::string WithSlash(const std::string& folder) {
-  return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
-}
 
 } // namespace
 
@@ -64,7 +61,7 @@ void TAppConfig::SetSleepTime(int value) {
 
 std::string TAppConfig::GetFileName() const {
   const std::string folder =
-      WithSlash(WithSlash(GetSpecialFolderPath(1)) + "Vantrell") + ApplicationTitle;
+      WithTrailingSlash(WithTrailingSlash(GetSpecialFolderPath(1)) + "Vantrell") + ApplicationTitle;
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
   return folder + "/" + ApplicationTitle + ".ini";

@@ -2,16 +2,13 @@
 
 #include "crawl/Tkinifile.h"
 #include "store/Tkappfolder.h"
+#include "store/Tkfileutility.h"
 
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string WithSlash(const std::string& folder) {
-  return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
-}
 
 bool HasIniExtension(const std::string& name) {
   if (name.size() < 4)
@@ -38,11 +35,11 @@ TBlogConfig::TBlogConfig(const std::string& path) {
 }
 
 std::string TBlogConfig::GetHelpPath() const {
-  return WithSlash(Directory) + Help;
+  return WithTrailingSlash(Directory) + Help;
 }
 
 std::string TBlogConfig::GetScriptPath() const {
-  return WithSlash(Directory) + ScriptFile;
+  return WithTrailingSlash(Directory) + ScriptFile;
 }
 
 void TBlogConfigManager::Load() {
@@ -56,7 +53,7 @@ void TBlogConfigManager::LoadFrom(const std::string& folder) {
     const std::string name = it->path().filename().string();
     if (name.front() == '.' || !HasIniExtension(name) || !it->is_regular_file(error))
       continue;
-    TBlogConfig config(WithSlash(folder) + name);
+    TBlogConfig config(WithTrailingSlash(folder) + name);
     if (!config.GetName().empty())
       BlogConfigs.push_back(std::move(config));
   }

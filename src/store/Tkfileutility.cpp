@@ -15,12 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string WithSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/')
-    folder += '/';
-  return folder;
-}
-
 std::string SystemError(const std::string& what, const std::string& path) {
   return what + ": " + path + " (" + std::strerror(errno) + ")";
 }
@@ -36,7 +30,7 @@ bool CopyFiles(const std::string& source, const std::string& destination, bool) 
 }
 
 std::string CreateTempFile(const std::string& folder, const std::string& prefix) {
-  const std::string base = folder.empty() ? GetTempFolder() : WithSlash(folder);
+  const std::string base = folder.empty() ? GetTempFolder() : WithTrailingSlash(folder);
   std::string pattern = base + prefix + "XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
@@ -50,7 +44,7 @@ std::string CreateTempFile(const std::string& folder, const std::string& prefix)
 std::string GetTempFolder() {
   std::error_code error;
   if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && fs::is_directory(tmpdir, error))
-    return WithSlash(tmpdir);
+    return WithTrailingSlash(tmpdir);
   if (fs::is_directory("/tmp", error))
     return "/tmp/";
   throw std::runtime_error("Cannot get temporary direcotry.");
@@ -74,6 +68,10 @@ void FlushFolderOf(const std::string& path) {
     return;
   fsync(fd);
   close(fd);
+}
+
+std::string WithTrailingSlash(const std::string& folder) {
+  return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
 }
 
 std::string FolderOf(const std::string& path) {

@@ -18,5 +18,8 @@ std::string GetTempFolder();
 void FlushFile(const std::string& path);
 void FlushFolderOf(const std::string& path);
 
+// The folder with a "/" at its end.
+std::string WithTrailingSlash(const std::string& folder);
+
 // The folder part of a path, ending in "/" ("./" for a bare name).
 std::string FolderOf(const std::string& path);

@@ -30,7 +30,7 @@ void TTemplateManager::Load() {
 
 void TTemplateManager::LoadFrom(const std::string& folder) {
   Templates.clear();
-  const std::string base = !folder.empty() && folder.back() == '/' ? folder : folder + "/";
+  const std::string base = WithTrailingSlash(folder);
   std::error_code error;
   for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
     if (!it->is_regular_file(error))

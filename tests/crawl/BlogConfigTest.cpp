@@ -2,23 +2,13 @@
 
 #include "support/TempFolder.h"
 
+#include "support/SortedNames.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <unistd.h>
-
-namespace {
-
-std::vector<std::string> Names(const std::vector<TBlogConfig>& configs) {
-  std::vector<std::string> names;
-  for (const TBlogConfig& config : configs)
-    names.push_back(config.GetName());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-} // namespace
 
 TEST(BlogConfigTest, ReadsFieldsAndBuildsPathsFromItsFolder) {
   TempFolder folder;
@@ -63,7 +53,7 @@ TEST(BlogConfigTest, ScanListsNamedIniFilesOfTheFolderOnly) {
   TBlogConfigManager manager;
   manager.LoadFrom(folder.Path());
   const std::vector<TBlogConfig> configs = manager.GetBlogConfigs();
-  EXPECT_EQ(Names(configs), (std::vector<std::string>{"Same", "Same", "Third"}));
+  EXPECT_EQ(SortedNames(configs), (std::vector<std::string>{"Same", "Same", "Third"}));
   std::vector<std::string> scripts;
   for (const TBlogConfig& config : configs)
     scripts.push_back(config.GetScriptPath().substr(folder.Path().size()));

@@ -1,6 +1,8 @@
 #include "support/TempFolder.h"
 #include "toc/Ttemplatemanager.h"
 
+#include "support/SortedNames.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,14 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> Names(const std::vector<THtmlTemplate>& templates) {
-  std::vector<std::string> names;
-  for (const THtmlTemplate& t : templates)
-    names.push_back(t.GetName());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST(TemplateManagerTest, OnlyNamedFilesDirectlyInTheFolderAreTemplates) {
   TempFolder folder;
@@ -30,7 +24,7 @@ TEST(TemplateManagerTest, OnlyNamedFilesDirectlyInTheFolderAreTemplates) {
 
   TTemplateManager manager;
   manager.LoadFrom(folder.Path());
-  EXPECT_EQ(Names(manager.GetTemplates()), (std::vector<std::string>{"甲", "甲", "隠し"}));
+  EXPECT_EQ(SortedNames(manager.GetTemplates()), (std::vector<std::string>{"甲", "甲", "隠し"}));
 }
 
 TEST(TemplateManagerTest, PathsAreTheFolderFollowedByTheValuesAsWritten) {
@@ -68,7 +62,7 @@ TEST(TemplateManagerTest, TheBundledTemplatesShareOneProgram) {
   TTemplateManager manager;
   manager.Load();
   const auto templates = manager.GetTemplates();
-  EXPECT_EQ(Names(templates), (std::vector<std::string>{"カテゴリ別目次", "月別目次"}));
+  EXPECT_EQ(SortedNames(templates), (std::vector<std::string>{"カテゴリ別目次", "月別目次"}));
   for (const THtmlTemplate& t : templates) {
     EXPECT_TRUE(fs::is_regular_file(t.GetExePath())) << t.GetExePath();
     EXPECT_TRUE(fs::is_regular_file(t.GetHelpPath())) << t.GetHelpPath();
