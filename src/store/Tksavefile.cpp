@@ -1,0 +1,137 @@
+#include "store/Tksavefile.h"
+
+#include "store/Tkfileutility.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int MaxLinkHops = 40;
+
+const char* const FolderUnusable = "保存先のフォルダーが存在しないか、書き込みが許可されていません。";
+
+[[noreturn]] void Refuse(const std::string& shown, const std::string& reason) {
+  throw std::runtime_error(CannotSaveMessage(shown, reason));
+}
+
+std::string WithSystemError(const std::string& reason, int error) {
+  return reason + "(" + std::strerror(error) + ")";
+}
+
+// Follows links to the file that would be written; nothing when it does not exist yet.
+std::string FollowLinks(const TSaveTarget& target, bool& exists) {
+  fs::path path = target.Path;
+  for (int hops = 0;; ++hops) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0) {
+      if (errno != ENOENT && errno != ENOTDIR)
+        Refuse(target.Shown, WithSystemError("保存先を調べられません。", errno));
+      exists = false;
+      return path.string();
+    }
+    if (!S_ISLNK(status.st_mode)) {
+      if (!S_ISREG(status.st_mode))
+        Refuse(target.Shown, "保存先が通常のファイルではありません。");
+      exists = true;
+      return path.string();
+    }
+    if (hops == MaxLinkHops)
+      Refuse(target.Shown, "シンボリックリンクが多すぎます。");
+    std::error_code error;
+    const fs::path link = fs::read_symlink(path, error);
+    if (error)
+      Refuse(target.Shown, "シンボリックリンクを読めません。");
+    path = link.is_absolute() ? link : path.parent_path() / link;
+  }
+}
+
+mode_t CurrentUmask() {
+  // umask() cannot be read without setting it, which races with other threads.
+  mode_t mask = 022;
+  if (FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status))
+      if (std::sscanf(line, "Umask: %o", &mask) == 1)
+        break;
+    std::fclose(status);
+  }
+  return mask;
+}
+
+void TakeOverAttributes(const std::string& temp, const TSaveTarget& target) {
+  struct stat existing {};
+  if (target.Exists && stat(target.Path.c_str(), &existing) == 0) {
+    if (geteuid() == 0 && chown(temp.c_str(), existing.st_uid, existing.st_gid) != 0)
+      throw std::runtime_error(WithSystemError("所有者を引き継げません。", errno));
+    if (chmod(temp.c_str(), existing.st_mode & 07777) != 0)
+      throw std::runtime_error(WithSystemError("アクセス権を引き継げません。", errno));
+    return;
+  }
+  if (chmod(temp.c_str(), 0666 & ~CurrentUmask()) != 0)
+    throw std::runtime_error(WithSystemError("アクセス権を設定できません。", errno));
+}
+
+}
+
+std::string CannotSaveMessage(const std::string& shown, const std::string& reason) {
+  return shown + " に保存できません。" + reason;
+}
+
+TSaveTarget ResolveSaveTarget(const std::string& path) {
+  TSaveTarget target{path, path, false};
+  if (path.empty())
+    Refuse(path, "ファイル名がありません。");
+  target.Path = FollowLinks(target, target.Exists);
+  const std::string folder = FolderOf(target.Path);
+  std::error_code error;
+  if (!fs::is_directory(folder, error) || access(folder.c_str(), W_OK | X_OK) != 0)
+    Refuse(path, FolderUnusable);
+  if (target.Exists && access(target.Path.c_str(), W_OK) != 0)
+    Refuse(path, "ファイルへの書き込みが許可されていません。");
+  return target;
+}
+
+std::string CreateSaveTemp(const TSaveTarget& target) {
+  static const char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device seed;
+  std::mt19937 random(seed());
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof Letters - 2);
+  const std::string folder = FolderOf(target.Path);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = folder + ".tocwerk-";
+    for (int i = 0; i < 8; ++i)
+      name += Letters[pick(random)];
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      close(fd);
+      return name;
+    }
+    if (errno != EEXIST)
+      Refuse(target.Shown, WithSystemError(FolderUnusable, errno));
+  }
+  Refuse(target.Shown, FolderUnusable);
+}
+
+void CommitSave(const std::string& temp, const TSaveTarget& target) {
+  try {
+    TakeOverAttributes(temp, target);
+    FlushFile(temp);
+    if (std::rename(temp.c_str(), target.Path.c_str()) != 0)
+      throw std::runtime_error(WithSystemError("ファイルを置き換えられません。", errno));
+  } catch (const std::exception& e) {
+    std::remove(temp.c_str());
+    Refuse(target.Shown, e.what());
+  }
+  FlushFolderOf(target.Path);
+}

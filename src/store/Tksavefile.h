@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+// Where a file is saved. A symbolic link is followed: the file it points to is
+// what gets replaced, and the link stays a link.
+struct TSaveTarget {
+  std::string Shown;
+  std::string Path;
+  bool Exists = false;
+};
+
+// "<shown> に保存できません。" followed by the reason.
+std::string CannotSaveMessage(const std::string& shown, const std::string& reason);
+
+// Checks the destination before anything is written: a destination that exists
+// must be a regular file we may write, and its folder must exist and be writable.
+// Throws std::runtime_error with the message above.
+TSaveTarget ResolveSaveTarget(const std::string& path);
+
+// A new, empty file with a short unique name in the target's folder, so that a
+// long file name still leaves room for it.
+std::string CreateSaveTemp(const TSaveTarget& target);
+
+// Gives temp the permissions (and, for root, the owner) of the file it replaces,
+// flushes it, renames it over the target and flushes the folder. On failure the
+// temporary file is removed and the message above thrown.
+void CommitSave(const std::string& temp, const TSaveTarget& target);
