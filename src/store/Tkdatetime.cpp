@@ -13,7 +13,7 @@ bool IsLeap(int year) {
 }
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
-long long DaysFromCivil(int year, int month, int day) {
+constexpr long long DaysFromCivil(int year, int month, int day) {
   const long long y = year - (month <= 2 ? 1 : 0);
   const long long era = (y >= 0 ? y : y - 399) / 400;
   const long long yearOfEra = y - era * 400;
@@ -21,6 +21,11 @@ long long DaysFromCivil(int year, int month, int day) {
   const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   return era * 146097 + dayOfEra - 719468;
 }
+
+// The calendar's ends as day numbers, a day wider on each side: the exact year is
+// checked after conversion, when the time of day has been rounded.
+constexpr double EarliestDay = DaysFromCivil(100, 1, 1) - DayZero - 1;
+constexpr double LatestDay = DaysFromCivil(10000, 1, 1) - DayZero + 1;
 
 void CivilFromDays(long long days, int& year, int& month, int& day) {
   const long long z = days + 719468;
@@ -46,7 +51,9 @@ std::optional<double> DayNumber(int year, int month, int day, int hour, int minu
          (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 
-TCivilDateTime CivilDateTime(double dayNumber) {
+std::optional<TCivilDateTime> CivilDateTime(double dayNumber) {
+  if (!(dayNumber >= EarliestDay && dayNumber <= LatestDay))
+    return std::nullopt;
   // Whole seconds, rounded, so that 10:00 stored as a fraction reads back as 10:00.
   const long long seconds = std::llround(dayNumber * 86400.0);
   long long days = seconds / 86400;
@@ -57,6 +64,8 @@ TCivilDateTime CivilDateTime(double dayNumber) {
   }
   TCivilDateTime result;
   CivilFromDays(days + DayZero, result.year, result.month, result.day);
+  if (result.year < 100 || result.year > 9999)
+    return std::nullopt;
   result.hour = static_cast<int>(rest / 3600);
   result.minute = static_cast<int>(rest / 60 % 60);
   result.second = static_cast<int>(rest % 60);
@@ -64,16 +73,20 @@ TCivilDateTime CivilDateTime(double dayNumber) {
 }
 
 std::string FormatDate(double dayNumber) {
-  const TCivilDateTime t = CivilDateTime(dayNumber);
+  const auto t = CivilDateTime(dayNumber);
+  if (!t)
+    return "----/--/--";
   char text[32];
-  std::snprintf(text, sizeof text, "%04d/%02d/%02d", t.year, t.month, t.day);
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d", t->year, t->month, t->day);
   return text;
 }
 
 std::string FormatDateTime(double dayNumber) {
-  const TCivilDateTime t = CivilDateTime(dayNumber);
+  const auto t = CivilDateTime(dayNumber);
+  if (!t)
+    return "----/--/-- --:--:--";
   char text[48];
-  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t->year, t->month, t->day,
+                t->hour, t->minute, t->second);
   return text;
 }

@@ -1,5 +1,7 @@
 #include "TocData.h"
 
+#include "store/Tkdatetime.h"
+
 #include <sqlite3.h>
 
 #include <memory>
@@ -19,6 +21,12 @@ using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
 
 [[noreturn]] void Fail(sqlite3* db, const std::string& path) {
   throw std::runtime_error("生成データベースを読めません: " + path + " (" + sqlite3_errmsg(db) + ")");
+}
+
+// A date the calendar cannot show (a huge number, infinity) counts as no date, so
+// that sorting and grouping never meet it.
+double CalendarDate(double date) {
+  return CivilDateTime(date) ? date : 0;
 }
 
 std::string Text(sqlite3_stmt* statement, int column) {
@@ -58,7 +66,7 @@ TocData ReadTocData(const std::string& path) {
                entry.id = sqlite3_column_int(row, 0);
                entry.url = Text(row, 1);
                entry.title = Text(row, 2);
-               entry.date = sqlite3_column_double(row, 3);
+               entry.date = CalendarDate(sqlite3_column_double(row, 3));
                entry.comment = Text(row, 4);
                positions.emplace(entry.id, data.entries.size());
                data.entries.push_back(std::move(entry));

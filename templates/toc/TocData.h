@@ -8,6 +8,8 @@ struct TocEntry {
   int id = 0;
   std::string url;
   std::string title;
+  // A day number; below 1 (0 when the database's date is outside the calendar)
+  // the entry is undated.
   double date = 0;
   std::string comment;
   std::vector<int> categoryIds;

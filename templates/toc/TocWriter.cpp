@@ -4,6 +4,7 @@
 #include "TocHtml.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -46,6 +47,10 @@ struct Section {
   int categoryId = -1;
   std::vector<const TocEntry*> entries;
 };
+
+std::optional<TCivilDateTime> EntryDate(const TocEntry& entry) {
+  return entry.date >= 1 ? CivilDateTime(entry.date) : std::nullopt;
+}
 
 // Newest first unless the order setting asks for the oldest first; among equal
 // dates the crawl's order (ids count from the newest) decides.
@@ -111,14 +116,14 @@ std::vector<Section> ByMonth(const TocData& data, const std::vector<const TocEnt
   std::vector<Section> sections;
   Section undated{"undated", "日付なし", "", -1, {}};
   for (const TocEntry* entry : entries) {
-    if (entry->date < 1) {
+    const auto date = EntryDate(*entry);
+    if (!date) {
       undated.entries.push_back(entry);
       continue;
     }
-    const TCivilDateTime date = CivilDateTime(entry->date);
-    const std::string anchor = "m" + std::to_string(date.year * 100 + date.month);
+    const std::string anchor = "m" + std::to_string(date->year * 100 + date->month);
     if (sections.empty() || sections.back().anchor != anchor)
-      sections.push_back({anchor, MonthHeading(pattern, date), "", -1, {}});
+      sections.push_back({anchor, MonthHeading(pattern, *date), "", -1, {}});
     sections.back().entries.push_back(entry);
   }
   if (!undated.entries.empty())
@@ -141,7 +146,7 @@ void AppendLinkOrText(std::string& out, const std::string& url, const std::strin
 void AppendEntry(std::string& out, const TocData& data, const TocEntry& entry, int sectionCategory,
                  bool showComments) {
   out += "<li>";
-  if (entry.date >= 1) {
+  if (EntryDate(entry)) {
     const std::string date = FormatDate(entry.date);
     std::string iso = date;
     std::replace(iso.begin(), iso.end(), '/', '-');

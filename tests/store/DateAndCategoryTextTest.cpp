@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 TEST(DateTimeTest, DayNumbersFormatBothWays) {
@@ -14,6 +16,21 @@ TEST(DateTimeTest, DayNumbersFormatBothWays) {
   EXPECT_EQ(FormatDate(*DayNumber(9999, 12, 31)), "9999/12/31");
   EXPECT_EQ(FormatDate(*DayNumber(1900, 3, 1)), "1900/03/01");
   EXPECT_FALSE(DayNumber(1900, 2, 29)) << "1900 is no leap year";
+}
+
+TEST(DateTimeTest, DayNumbersOutsideTheYears100To9999AreUnknown) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  const double lastSecond = *DayNumber(9999, 12, 31, 23, 59, 59);
+  const double firstDay = *DayNumber(100, 1, 1);
+  for (const double outside : {1e300, -1e300, 1e13, -1e13, infinity, -infinity,
+                               std::numeric_limits<double>::quiet_NaN(), lastSecond + 1.0 / 86400,
+                               firstDay - 1.0 / 86400}) {
+    EXPECT_FALSE(CivilDateTime(outside)) << outside;
+    EXPECT_EQ(FormatDate(outside), "----/--/--") << outside;
+    EXPECT_EQ(FormatDateTime(outside), "----/--/-- --:--:--") << outside;
+  }
+  EXPECT_EQ(FormatDateTime(lastSecond), "9999/12/31 23:59:59");
+  EXPECT_EQ(FormatDateTime(firstDay), "0100/01/01 00:00:00");
 }
 
 TEST(CategoryTextTest, NamesAsTheCommentsPageShowsThem) {
