@@ -4,7 +4,9 @@
 #include "store/Tkappfolder.h"
 #include "store/Tkfileutility.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -48,11 +50,17 @@ void TBlogConfigManager::Load() {
 
 void TBlogConfigManager::LoadFrom(const std::string& folder) {
   BlogConfigs.clear();
+  std::vector<std::string> names;
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (name.front() == '.' || !HasIniExtension(name) || !it->is_regular_file(error))
-      continue;
+    std::string name = it->path().filename().string();
+    if (name.front() != '.' && HasIniExtension(name) && it->is_regular_file(error))
+      names.push_back(std::move(name));
+  }
+  // File name order, not the file system's, so that every machine offers the same
+  // first blog type.
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
     TBlogConfig config(WithTrailingSlash(folder) + name);
     if (!config.GetName().empty())
       BlogConfigs.push_back(std::move(config));

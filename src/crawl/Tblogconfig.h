@@ -28,7 +28,7 @@ private:
   std::string Language;
 };
 
-// The blog types found in the blog type folder, in the order the scan met them.
+// The blog types found in the blog type folder, in file name (byte) order.
 class TBlogConfigManager {
 public:
   // Scans the folder "blog" beside the executable (or its installed place).

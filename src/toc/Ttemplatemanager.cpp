@@ -4,6 +4,7 @@
 #include "store/Tkappfolder.h"
 #include "store/Tkfileutility.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -31,12 +32,17 @@ void TTemplateManager::Load() {
 void TTemplateManager::LoadFrom(const std::string& folder) {
   Templates.clear();
   const std::string base = WithTrailingSlash(folder);
+  std::vector<std::string> names;
   std::error_code error;
-  for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
-    if (!it->is_regular_file(error))
-      continue;
+  for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error))
+    if (it->is_regular_file(error))
+      names.push_back(it->path().filename().string());
+  // File name order, not the file system's, so that every machine selects the same
+  // first template.
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
     try {
-      THtmlTemplate htmlTemplate(base + it->path().filename().string());
+      THtmlTemplate htmlTemplate(base + name);
       if (!htmlTemplate.GetName().empty())
         Templates.push_back(std::move(htmlTemplate));
     } catch (const std::exception&) {

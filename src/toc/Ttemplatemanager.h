@@ -26,7 +26,7 @@ private:
   std::vector<std::string> Config;
 };
 
-// The templates of the template folder, in the order the folder lists them.
+// The templates of the template folder, in file name (byte) order.
 class TTemplateManager {
 public:
   // Scans the folder "template" beside the executable (or its installed place).
