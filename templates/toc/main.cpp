@@ -3,6 +3,8 @@
 #include "TocData.h"
 #include "TocWriter.h"
 
+#include "store/Tksavefile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,47 +12,43 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::string SystemError(const std::string& what, const std::string& path) {
-  return what + ": " + path + " (" + std::strerror(errno) + ")";
-}
-
-// A temporary file beside the output, renamed over it once complete, so a failed
-// run leaves any earlier output as it was.
-void WriteAtomically(const std::string& path, const std::string& content) {
-  std::string pattern = path + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
+// Fills the temporary file; the reason of a failure in words.
+void WriteAll(const std::string& temp, const std::string& content) {
+  const int fd = open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   if (fd < 0)
-    throw std::runtime_error(SystemError("出力ファイルを作成できません", path));
-  const std::string temp = name.data();
+    throw std::runtime_error(std::string("一時ファイルを開けません。(") + std::strerror(errno) + ")");
   size_t written = 0;
-  bool ok = true;
-  while (ok && written < content.size()) {
+  while (written < content.size()) {
     const ssize_t n = write(fd, content.data() + written, content.size() - written);
     if (n < 0 && errno == EINTR)
       continue;
-    ok = n > 0;
-    written += ok ? static_cast<size_t>(n) : 0;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      close(fd);
+      throw std::runtime_error(std::string("書き込めません。(") + std::strerror(error) + ")");
+    }
+    written += static_cast<size_t>(n);
   }
-  const mode_t mask = umask(0);
-  umask(mask);
-  ok = ok && fchmod(fd, 0666 & ~mask) == 0 && fsync(fd) == 0;
-  const std::string error = ok ? std::string() : SystemError("出力ファイルに書き込めません", path);
-  ok = close(fd) == 0 && ok;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    const std::string message = error.empty() ? SystemError("出力ファイルに書き込めません", path) : error;
+  if (close(fd) != 0)
+    throw std::runtime_error(std::string("書き込めません。(") + std::strerror(errno) + ")");
+}
+
+// The whole file or nothing: a failed run leaves an earlier output as it was.
+void Save(const TSaveTarget& target, const std::string& content) {
+  const std::string temp = CreateSaveTemp(target);
+  try {
+    WriteAll(temp, content);
+  } catch (const std::exception& e) {
     std::remove(temp.c_str());
-    throw std::runtime_error(message);
+    throw std::runtime_error(CannotSaveMessage(target.Shown, e.what()));
   }
+  CommitSave(temp, target);
 }
 
 }
@@ -61,7 +59,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    WriteAtomically(argv[2], RenderToc(ReadTocData(argv[1])));
+    // The destination is checked first: a refused one costs no rendering.
+    const TSaveTarget target = ResolveSaveTarget(argv[2]);
+    Save(target, RenderToc(ReadTocData(argv[1])));
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "tocwerk-toc: " << e.what() << "\n";
