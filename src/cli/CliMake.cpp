@@ -2,32 +2,40 @@
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
 #include "cli/CliProject.h"
+#include "store/Tksavefile.h"
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"
 #include "toc/Tgenerationrun.h"
+#include "toc/Tktemplatesettings.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <ostream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// The template's setting names with the project's values, as the table-of-contents
-// page shows them, then the overrides of this run; an override of a name the
-// template does not list is added.
+// Checked before anything starts, since the template program would find out only
+// after the export: the output must not be the project file (under any name), an
+// existing output must be a regular file we may write, and its folder must exist
+// and take a new file.
+void CheckOutput(const std::string& output, const std::string& projectPath) {
+  std::error_code error;
+  if (fs::equivalent(output, projectPath, error))
+    throw std::runtime_error(CannotSaveMessage(output, "出力先がプロジェクトファイルと同じです。"));
+  ResolveSaveTarget(output);
+}
+
+// The rows the table-of-contents page would show for this template and project,
+// then the overrides of this run.
 std::vector<std::string> SettingLines(const THtmlTemplate& htmlTemplate, const TProject& project,
                                       const std::vector<std::pair<std::string, std::string>>& overrides) {
-  TProject::HtmlSettings values = project.GetHtmlSettings();
-  std::vector<std::string> names = htmlTemplate.GetConfig();
-  for (const auto& [name, value] : overrides) {
-    if (std::find(names.begin(), names.end(), name) == names.end())
-      names.push_back(name);
-    values[name] = value;
-  }
-  std::vector<std::string> lines;
-  for (const std::string& name : names)
-    lines.push_back(name + "=" + values[name]);
-  return lines;
+  TTemplateSettingRows rows(htmlTemplate.GetConfig());
+  rows.ApplySaved(project.GetHtmlSettings());
+  for (const auto& [name, value] : overrides)
+    rows.Set(name, value);
+  return rows.Lines();
 }
 
 }
@@ -40,10 +48,13 @@ int CommandMake(TCliContext& context, const std::vector<std::string>& args) {
   for (const std::string& setting : parsed.All("set"))
     overrides.push_back(SplitNameValue(setting, "--set"));
   const THtmlTemplate chosen = parsed.Has("template") ? context.Template(parsed.Value("template")) : THtmlTemplate();
+  const std::string& projectPath = parsed.Positionals()[0];
+  const std::string& output = parsed.Positionals()[1];
 
   TProjectDb db;
   TProject project;
-  OpenProject(parsed.Positionals()[0], db, project);
+  OpenProject(projectPath, db, project);
+  CheckOutput(output, projectPath);
   THtmlTemplate htmlTemplate = chosen;
   if (!parsed.Has("template")) {
     try {
@@ -52,8 +63,6 @@ int CommandMake(TCliContext& context, const std::vector<std::string>& args) {
       throw std::runtime_error(e.what());
     }
   }
-  // The template program runs in its own folder: it needs the output's full path.
-  const std::string output = std::filesystem::absolute(parsed.Positionals()[1]).string();
 
   TGenerationRun run;
   run.SetDataFile(context.Folder("db") + "html.mdb");
@@ -61,13 +70,13 @@ int CommandMake(TCliContext& context, const std::vector<std::string>& args) {
   run.SetDb(&db);
   run.SetTemplate(&htmlTemplate);
   run.SetOutputFile(output);
+  run.Export();
   if (!parsed.Flag("wait")) {
-    run.Run();
+    run.StartDetached();
     return 0;
   }
   std::string errors;
-  const int status = run.RunAndWait(errors);
-  std::filesystem::remove(run.GetGenerationDbPath());
+  const int status = run.Wait(errors);
   context.Err << errors;
   return status;
 }

@@ -89,11 +89,7 @@ void ExportSettings(TDbQuery& query, const std::vector<std::string>& settings) {
   query.Close();
 }
 
-}
-
-std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
-                               const std::vector<std::string>& settings) {
-  const std::string path = CopyBlankFile(blankFile);
+void WriteRows(const std::string& path, TProjectDb& db, const std::vector<std::string>& settings) {
   TDbConnection connection;
   connection.SetScratchMode(true);
   connection.SetFileName(path);
@@ -106,5 +102,19 @@ std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
     transaction.Commit();
   }
   connection.Close();
+}
+
+}
+
+std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
+                               const std::vector<std::string>& settings) {
+  const std::string path = CopyBlankFile(blankFile);
+  try {
+    WriteRows(path, db, settings);
+  } catch (...) {
+    // The rows are one transaction: a failed export leaves nothing worth keeping.
+    std::remove(path.c_str());
+    throw;
+  }
   return path;
 }

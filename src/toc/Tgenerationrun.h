@@ -7,10 +7,19 @@ class QProcess;
 class THtmlTemplate;
 class TProjectDb;
 
-// One make run: exports the generation database, then starts the template's
-// program with three arguments (the generation database, the output file, the
-// program's own path) in the program's folder. The inputs are set as the make
-// command gathers them; the database and the template stay the caller's.
+// How the template program is started: its path, three arguments (the generation
+// database, the output file, the program's own path) and its folder as the working
+// folder. Every path is absolute, since the program runs in its own folder.
+struct TTemplateCommand {
+  std::string Program;
+  std::vector<std::string> Arguments;
+  std::string Folder;
+};
+
+// One make run in two steps: the export of the generation database, then the launch
+// of the template's program, detached or waited for here (TTemplateProgramWatcher
+// watches it from an event loop instead). The inputs are set as the make command
+// gathers them; the database and the template stay the caller's.
 class TGenerationRun {
 public:
   void SetDataFile(const std::string& path) { DataFile = path; }
@@ -19,19 +28,26 @@ public:
   void SetTemplate(const THtmlTemplate* htmlTemplate) { Template = htmlTemplate; }
   void SetOutputFile(const std::string& path) { OutputFile = path; }
 
-  // Starts the program and returns at once; a program that cannot be started
-  // throws, and so does a failed export, which starts nothing.
-  void Run();
-  // Runs the program to its end and returns its exit status; what it wrote to
-  // standard error goes to errorOutput.
-  int RunAndWait(std::string& errorOutput);
-
+  // Writes a new generation database. It reads the project database and writes only
+  // its own file, so it may run on a worker thread while nothing else uses the
+  // project database.
+  void Export();
   const std::string& GetGenerationDbPath() const { return GenerationDb; }
+  // The command for the exported database.
+  TTemplateCommand Command() const;
+
+  // Starts the program and returns at once; the generation database stays for it.
+  // A program that cannot be started throws, and its database is removed.
+  void StartDetached();
+  // Runs the program to its end and returns its exit status; what it wrote to
+  // standard error goes to errorOutput. A program that cannot be started or that
+  // crashes throws (the crash message carries its standard error). The generation
+  // database is removed afterwards in every case.
+  int Wait(std::string& errorOutput);
+
+  void RemoveGenerationDb();
 
 private:
-  // Exports, then readies the process; returns the program's path.
-  std::string Prepare(QProcess& process);
-
   std::string DataFile;
   std::vector<std::string> Settings;
   TProjectDb* Db = nullptr;
@@ -39,3 +55,12 @@ private:
   std::string OutputFile;
   std::string GenerationDb;
 };
+
+// Readies a process for the command: program, arguments, working folder, no input,
+// output discarded.
+void PrepareTemplateProcess(QProcess& process, const TTemplateCommand& command);
+
+// "テンプレートプログラムを起動できません。" with the program and the reason.
+std::string CannotStartMessage(const std::string& program, const std::string& reason);
+// "テンプレートプログラムが異常終了しました。" with the program and its standard error.
+std::string CrashedMessage(const std::string& program, const std::string& errorOutput);

@@ -199,8 +199,8 @@ TEST_F(CliProjectTest, MakeWithAndWithoutWaiting) {
   EXPECT_NE(ReadFile(detached).find("2024年5月"), std::string::npos);
 
   const CliResult failing = Cli({"make", path, Folder.File("no/such/folder.html"), "--wait"});
-  EXPECT_EQ(failing.Status, 1) << "the template program's status";
-  EXPECT_NE(failing.Err.find("tocwerk-toc:"), std::string::npos) << failing.Err;
+  EXPECT_EQ(failing.Status, 1) << "refused before the template program starts";
+  EXPECT_NE(failing.Err.find("に保存できません。"), std::string::npos) << failing.Err;
 
   EXPECT_EQ(Cli({"make", path, output, "--template", "無い"}).Status, 2);
 }

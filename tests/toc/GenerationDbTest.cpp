@@ -3,6 +3,7 @@
 #include "store/Tdbconnection.h"
 #include "store/Tdbquery.h"
 #include "store/Tkfileutility.h"
+#include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 #include "toc/Tgenerationdb.h"
 
@@ -84,6 +85,21 @@ TEST(GenerationDbTest, AMissingBlankFileFailsWithTheUsualMessage) {
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "データファイルの作成に失敗しました。");
   }
+}
+
+TEST(GenerationDbTest, AnExportThatFailsAfterTheCopyRemovesItsFile) {
+  TempFolder folder;
+  fs::create_directory(folder.File("blank"));
+  const std::string notADatabase = folder.File("blank/html.mdb");
+  WriteFile(notADatabase, std::string(4096, 'x'));
+  TProjectDb db;
+  FillSampleProject(db);
+  fs::create_directory(folder.File("tmp"));
+  {
+    const ScopedEnv tmpdir("TMPDIR", folder.File("tmp"));
+    EXPECT_THROW(ExportGenerationDb(db, notADatabase, {"タイトル=x"}), std::runtime_error);
+  }
+  EXPECT_TRUE(fs::is_empty(folder.File("tmp")));
 }
 
 TEST(GenerationDbTest, AReadOnlyBlankFileGivesAWritableCopy) {

@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <limits>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -133,6 +138,91 @@ TEST_F(TocProgramTest, MonthlyGroupingWithUndatedLast) {
   EXPECT_NE(custom.find("2024/05 <span"), std::string::npos);
 }
 
+TEST_F(TocProgramTest, DatesOutsideTheCalendarAreUndated) {
+  Db.New(GetDbFolder() + "blog.mdb");
+  InsertCategory(Db, 1, "料理", "https://blog.example/cat/food");
+  const double outside[] = {1e300, 1e13, -1e13, std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+  std::vector<std::string> urls;
+  for (const double date : outside) {
+    urls.push_back("https://blog.example/far" + std::to_string(urls.size()));
+    InsertEntry(Db, urls.back(), "遠い日付" + std::to_string(urls.size()), date, false);
+  }
+  InsertEntry(Db, "https://blog.example/may", "五月の記事", 45413, false);
+  urls.push_back("https://blog.example/may");
+  InsertCategoryMemberships(Db, 1, urls);
+
+  for (const std::vector<std::string>& settings :
+       {std::vector<std::string>{"月の見出し="}, std::vector<std::string>{"並び順=古い順"}}) {
+    const std::string html = Make(settings);
+    EXPECT_EQ(Count(html, "<time"), 1u) << "only the real date is shown";
+    EXPECT_EQ(html.find("----"), std::string::npos);
+    for (size_t i = 1; i <= std::size(outside); ++i)
+      EXPECT_NE(html.find("遠い日付" + std::to_string(i)), std::string::npos) << i;
+    if (settings.front() == "月の見出し=") {
+      const size_t undated = html.find("<section id=\"undated\">");
+      ASSERT_NE(undated, std::string::npos);
+      EXPECT_LT(html.find("五月の記事"), undated);
+      EXPECT_GT(html.find("遠い日付1"), undated);
+      EXPECT_NE(html.find("日付なし <span class=\"entry-count\">(6)</span>"), std::string::npos);
+      EXPECT_EQ(Count(html, "<section id=\"m"), 1u) << "no month of a nonsense year";
+    }
+  }
+}
+
+TEST_F(TocProgramTest, TheOutputIsSavedThroughLinksAndOnlyOverRegularFiles) {
+  FillSampleProject(Db);
+  const std::string db = ExportGenerationDb(Db, BlankGenerationDb(), {"タイトル=保存先"});
+  const auto run = [&](const std::string& output) {
+    return RunToc({QString::fromStdString(db), QString::fromStdString(output)});
+  };
+
+  const std::string longName = Folder.File(std::string(250, 'a') + ".html");
+  EXPECT_EQ(run(longName).status, 0) << "a name of 255 bytes leaves no room for a suffix";
+  EXPECT_NE(ReadFile(longName).find("<h1>保存先</h1>"), std::string::npos);
+
+  fs::create_directory(Folder.File("real"));
+  WriteFile(Folder.File("real/目次.html"), "前の目次");
+  fs::permissions(Folder.File("real/目次.html"), fs::perms(0640));
+  fs::create_symlink("real/目次.html", Folder.File("link.html"));
+  EXPECT_EQ(run(Folder.File("link.html")).status, 0);
+  EXPECT_TRUE(fs::is_symlink(Folder.File("link.html"))) << "the link stays a link";
+  EXPECT_NE(ReadFile(Folder.File("real/目次.html")).find("<h1>保存先</h1>"), std::string::npos);
+  EXPECT_EQ(fs::status(Folder.File("real/目次.html")).permissions(), fs::perms(0640));
+
+  fs::create_directory(Folder.File("a folder.html"));
+  ASSERT_EQ(mkfifo(Folder.File("pipe.html").c_str(), 0600), 0);
+  WriteFile(Folder.File("read-only.html"), "読むだけ");
+  fs::permissions(Folder.File("read-only.html"), fs::perms(0444));
+  const struct {
+    std::string output;
+    std::string reason;
+  } refused[] = {
+      {Folder.File("a folder.html"), "保存先が通常のファイルではありません。"},
+      {Folder.File("pipe.html"), "保存先が通常のファイルではありません。"},
+      {"/dev/null", "保存先が通常のファイルではありません。"},
+      {Folder.File("no/such/folder.html"), "保存先のフォルダーが存在しないか、書き込みが許可されていません。"},
+      {Folder.File("read-only.html"), "ファイルへの書き込みが許可されていません。"},
+  };
+  for (const auto& r : refused) {
+    if (r.output == Folder.File("read-only.html") && geteuid() == 0)
+      continue;  // root may write anything
+    const Outcome outcome = run(r.output);
+    EXPECT_EQ(outcome.status, 1) << r.output;
+    EXPECT_EQ(outcome.errors, "tocwerk-toc: " + r.output + " に保存できません。" + r.reason + "\n");
+  }
+  EXPECT_TRUE(fs::is_directory(Folder.File("a folder.html")));
+  EXPECT_TRUE(fs::is_fifo(Folder.File("pipe.html")));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_EQ(ReadFile(Folder.File("read-only.html")), "読むだけ");
+  size_t left = 0;
+  for (const auto& item : fs::directory_iterator(Folder.Path()))
+    left += item.path().filename().string().rfind(".tocwerk-", 0) == 0;
+  EXPECT_EQ(left, 0u) << "no temporary file is left";
+  fs::remove(db);
+}
+
 TEST_F(TocProgramTest, AnEmptyProjectSaysSo) {
   Db.New(GetDbFolder() + "blog.mdb");
   const std::string html = Make({});
@@ -173,7 +263,7 @@ TEST_F(TocProgramTest, AFailureLeavesThePreviousOutputAlone) {
   const Outcome unwritable = RunToc({QString::fromStdString(BlankGenerationDb()),
                                      QString::fromStdString(Folder.File("no/such/folder.html"))});
   EXPECT_EQ(unwritable.status, 1);
-  EXPECT_NE(unwritable.errors.find("出力ファイルを作成できません"), std::string::npos) << unwritable.errors;
+  EXPECT_NE(unwritable.errors.find("に保存できません。"), std::string::npos) << unwritable.errors;
 
   EXPECT_EQ(RunToc({}).status, 2);
   size_t files = 0;
