@@ -8,11 +8,17 @@ void TProject::AddCategory(const std::string& name, const std::string& url) {
 }
 
 void TProject::Load(const std::string& fileName, TProjectDb& db) {
-  db.Open(fileName);
   TProject loaded;
-  loaded.ReadSettings(db);
+  db.Open(fileName, [&](TProjectDb& opened) { loaded.ReadSettings(opened); });
   loaded.FileName = db.GetFileName();
   *this = std::move(loaded);
+}
+
+void TProject::Recover(const TWorkCopyInfo& orphan, TProjectDb& db) {
+  TProject recovered;
+  db.Recover(orphan, [&](TProjectDb& opened) { recovered.ReadSettings(opened); });
+  recovered.FileName = orphan.ProjectFile;
+  *this = std::move(recovered);
 }
 
 void TProject::ReadSettings(TProjectDb& db) {

@@ -40,6 +40,7 @@ TEST_F(ProjectTest, SettingsSurviveSaveAndLoad) {
   EXPECT_EQ(saved.GetFileName(), file);
 
   TProjectDb other;
+  other.SetReadOnly(true);
   TProject loaded;
   loaded.Load(file, other);
   EXPECT_EQ(loaded.GetFileName(), file);
@@ -91,6 +92,7 @@ TEST_F(ProjectTest, SavingKeepsEntriesAndLeavesTheWorkingCopyInUse) {
   EXPECT_EQ(LoadEntries(Db).size(), 2u);
 
   TProjectDb other;
+  other.SetReadOnly(true);
   TProject loaded;
   loaded.Load(Folder.File("p.proj"), other);
   EXPECT_EQ(LoadEntries(other).size(), 1u) << "entries after the save stay in the working copy";
