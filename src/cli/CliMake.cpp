@@ -43,7 +43,7 @@ int CommandMake(TCliContext& context, const std::vector<std::string>& args) {
 
   TProjectDb db;
   TProject project;
-  OpenProject(parsed.Positionals()[0], db, project);
+  OpenProjectToRead(parsed.Positionals()[0], db, project);
   THtmlTemplate htmlTemplate = chosen;
   if (!parsed.Has("template")) {
     try {
