@@ -2,6 +2,9 @@
 
 #include "store/Tcategory.h"
 #include "store/Tprojectdb.h"
+#include "store/Tksavefile.h"
+
+#include <stdexcept>
 
 void TProject::AddCategory(const std::string& name, const std::string& url) {
   Categories.push_back({name, url});
@@ -53,10 +56,13 @@ void TProject::ReadSettings(TProjectDb& db) {
 
 void TProject::Save(const std::string& fileName, TProjectDb& db) {
   db.Query.Close();
-  {
+  try {
     TDbTransaction transaction(db.GetConnection());
     WriteSettings(db);
     transaction.Commit();
+  } catch (const std::exception& e) {
+    throw std::runtime_error(
+        CannotSaveMessage(fileName, std::string("設定を書き込めませんでした。(") + e.what() + ")"));
   }
   db.SaveTo(fileName);
   FileName = fileName;

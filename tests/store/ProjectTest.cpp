@@ -4,6 +4,8 @@
 #include "store/Tentry.h"
 #include "store/Tproject.h"
 
+#include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -101,8 +103,21 @@ TEST_F(ProjectTest, SavingKeepsEntriesAndLeavesTheWorkingCopyInUse) {
 TEST_F(ProjectTest, AFailedSaveKeepsTheFileName) {
   TProject project = SampleProject();
   project.Save(Folder.File("p.proj"), Db);
-  EXPECT_THROW(project.Save(Folder.File("missing/p.proj"), Db), std::runtime_error);
-  EXPECT_EQ(project.GetFileName(), Folder.File("p.proj"));
+  const std::string missingFolder = Folder.File("missing/p.proj");
+  const std::string unwritableSettings = Folder.File("q.proj");
+  const std::function<void()> breakIt[] = {[] {}, [&] { Db.GetConnection().ExecuteDirect("drop table html"); }};
+  const std::string targets[] = {missingFolder, unwritableSettings};
+  for (int i = 0; i < 2; ++i) {
+    breakIt[i]();
+    try {
+      project.Save(targets[i], Db);
+      ADD_FAILURE() << targets[i];
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(targets[i] + " に保存できません。", 0), 0u) << e.what();
+    }
+    EXPECT_EQ(project.GetFileName(), Folder.File("p.proj"));
+  }
+  EXPECT_FALSE(std::filesystem::exists(unwritableSettings));
 }
 
 }
