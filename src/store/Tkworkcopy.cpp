@@ -189,9 +189,10 @@ TWorkCopy::~TWorkCopy() {
 
 void TWorkCopy::SetProject(const std::string& projectFile, const TFileIdentity& identity) {
   const std::string text = SideText(projectFile, identity);
-  // Only a hint for recovery: a failure here must not fail the command.
-  if (ftruncate(SideFd, 0) == 0 && pwrite(SideFd, text.data(), text.size(), 0) < 0)
+  // Only a hint for recovery: a failure to write it must not fail the command.
+  if (ftruncate(SideFd, 0) != 0)
     return;
+  [[maybe_unused]] const ssize_t written = pwrite(SideFd, text.data(), text.size(), 0);
 }
 
 std::vector<TWorkCopyInfo> ListOrphanedWorkCopies() {

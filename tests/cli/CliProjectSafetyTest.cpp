@@ -1,14 +1,11 @@
 #include "CliRun.h"
+#include "support/PrivateWorkFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include <signal.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -29,40 +26,28 @@ std::unique_ptr<QProcess> StartSlowCrawl(const ServedBlog& blog, const std::stri
   return crawl;
 }
 
-// Working copies go to a folder of this test's own, which the programs it starts inherit.
+// A slow sample blog and its project; working copies in a folder of the test's own,
+// which the programs it starts inherit.
 class CliProjectSafetyTest : public ::testing::Test {
 protected:
-  CliProjectSafetyTest() {
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"))
-      PreviousCache = cache;
-    setenv("XDG_CACHE_HOME", Cache.Path().c_str(), 1);
-  }
-  ~CliProjectSafetyTest() override {
-    if (PreviousCache.empty())
-      unsetenv("XDG_CACHE_HOME");
-    else
-      setenv("XDG_CACHE_HOME", PreviousCache.c_str(), 1);
+  CliProjectSafetyTest() : Blog(Options(), {"--delay", "100"}), Project(Blog.Folder.File("blog.proj")) {
+    EXPECT_EQ(Blog.Init(Project).Status, 0);
   }
 
-  std::vector<std::string> WorkFiles() const {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(Cache.File("Tocwerk/work"), error), end; !error && it != end; it.increment(error))
-      names.push_back(it->path().filename().string());
-    return names;
+  static TSampleBlogOptions Options() {
+    TSampleBlogOptions options;
+    options.Entries = 30;
+    return options;
   }
 
-  TempFolder Cache;
-  std::string PreviousCache;
+  PrivateWorkFolder Work;
+  ServedBlog Blog;
+  std::string Project;
 };
 
 TEST_F(CliProjectSafetyTest, OneCommandWritesAProjectAtATime) {
-  TSampleBlogOptions options;
-  options.Entries = 30;
-  ServedBlog blog(options, {"--delay", "100"});
-  const std::string project = blog.Folder.File("blog.proj");
-  ASSERT_EQ(blog.Init(project).Status, 0);
-
+  ServedBlog& blog = Blog;
+  const std::string& project = Project;
   const auto crawl = StartSlowCrawl(blog, project);
   const std::string inUse = project + " は別の Tocwerk が使用中です。";
   for (const std::vector<std::string>& writer : {std::vector<std::string>{"comment", project, "x", "y"},
@@ -76,17 +61,14 @@ TEST_F(CliProjectSafetyTest, OneCommandWritesAProjectAtATime) {
 
   kill(static_cast<pid_t>(crawl->processId()), SIGINT);
   ASSERT_TRUE(crawl->waitForFinished(10000));
-  const std::string newest = blog.Url(TSampleBlog::EntryPath(options.Entries));
+  const std::string newest = blog.Url(TSampleBlog::EntryPath(Options().Entries));
   EXPECT_EQ(blog.Cli({"comment", project, newest, "後から"}).Status, 0) << "the lock ends with the command";
   EXPECT_NE(blog.Cli({"entries", project}).Out.find("後から"), std::string::npos);
 }
 
 TEST_F(CliProjectSafetyTest, WorkingCopiesAreDeletedOnEveryExitAndACrashIsMentioned) {
-  TSampleBlogOptions options;
-  options.Entries = 30;
-  ServedBlog blog(options, {"--delay", "100"});
-  const std::string project = blog.Folder.File("blog.proj");
-  ASSERT_EQ(blog.Init(project).Status, 0);
+  ServedBlog& blog = Blog;
+  const std::string& project = Project;
   const struct {
     std::vector<std::string> arguments;
     int status;
@@ -99,21 +81,21 @@ TEST_F(CliProjectSafetyTest, WorkingCopiesAreDeletedOnEveryExitAndACrashIsMentio
   };
   for (const auto& run : runs) {
     EXPECT_EQ(blog.Cli(run.arguments).Status, run.status) << run.arguments[0];
-    EXPECT_TRUE(WorkFiles().empty()) << run.arguments[0];
+    EXPECT_TRUE(Work.Files().empty()) << run.arguments[0];
   }
   auto interrupted = StartSlowCrawl(blog, project);
   kill(static_cast<pid_t>(interrupted->processId()), SIGINT);
   ASSERT_TRUE(interrupted->waitForFinished(10000));
-  EXPECT_TRUE(WorkFiles().empty()) << "after a cancel";
+  EXPECT_TRUE(Work.Files().empty()) << "after a cancel";
 
   auto crashed = StartSlowCrawl(blog, project);
   kill(static_cast<pid_t>(crashed->processId()), SIGKILL);
   ASSERT_TRUE(crashed->waitForFinished(10000));
-  EXPECT_EQ(WorkFiles().size(), 2u) << "a crash leaves its work and the side file naming the project";
+  EXPECT_EQ(Work.Files().size(), 2u) << "a crash leaves its work and the side file naming the project";
   const CliResult next = blog.Cli({"entries", project});
   EXPECT_EQ(next.Status, 0);
   EXPECT_NE(next.Err.find("前回異常終了したときの作業内容があります"), std::string::npos) << next.Err;
-  EXPECT_EQ(WorkFiles().size(), 2u) << "nothing deletes it silently";
+  EXPECT_EQ(Work.Files().size(), 2u) << "nothing deletes it silently";
 }
 
 }

@@ -1,11 +1,11 @@
 #include "StoreFixture.h"
+#include "support/PrivateWorkFolder.h"
 
 #include "store/Tcomment.h"
 #include "store/Tentry.h"
 #include "store/Tkworkcopy.h"
 #include "store/Tproject.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -16,21 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Working copies in a folder of this test's own, so that no other run's are seen.
 class WorkCopyRecoveryTest : public ::testing::Test {
 protected:
-  WorkCopyRecoveryTest() {
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"))
-      PreviousCache = cache;
-    setenv("XDG_CACHE_HOME", Cache.Path().c_str(), 1);
-  }
-  ~WorkCopyRecoveryTest() override {
-    if (PreviousCache.empty())
-      unsetenv("XDG_CACHE_HOME");
-    else
-      setenv("XDG_CACHE_HOME", PreviousCache.c_str(), 1);
-  }
-
   // Runs work on a project database in a child process that then dies without
   // cleaning up, as a crash does.
   static void CrashAfter(const std::function<void(TProjectDb&)>& work) {
@@ -58,9 +45,8 @@ protected:
     return path;
   }
 
-  TempFolder Cache;
+  PrivateWorkFolder Work;
   TempFolder Files;
-  std::string PreviousCache;
 };
 
 TEST_F(WorkCopyRecoveryTest, TheWorkOfACrashedRunIsListedRecoveredOrDiscarded) {
