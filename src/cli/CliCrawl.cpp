@@ -105,6 +105,7 @@ int CommandCrawl(TCliContext& context, const std::vector<std::string>& args) {
   TProjectDb db;
   TProject project;
   OpenProject(path, db, project);
+  MentionOrphanedWork(path, context.Err);
   context.LoadConnectionSettings();
   TBlogConfig blogType;
   try {

@@ -86,7 +86,8 @@ int CommandEntries(TCliContext& context, const std::vector<std::string>& args) {
     throw TUsageError("プロジェクトファイルを1つ指定してください。");
   TProjectDb db;
   TProject project;
-  OpenProject(parsed.Positionals().front(), db, project);
+  OpenProjectToRead(parsed.Positionals().front(), db, project);
+  MentionOrphanedWork(parsed.Positionals().front(), context.Err);
   const std::vector<TEntry> entries = LoadEntries(db);
   const auto categories = LoadCategories(db);
   if (parsed.Flag("json"))

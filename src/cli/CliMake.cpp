@@ -53,7 +53,7 @@ int CommandMake(TCliContext& context, const std::vector<std::string>& args) {
 
   TProjectDb db;
   TProject project;
-  OpenProject(projectPath, db, project);
+  OpenProjectToRead(projectPath, db, project);
   CheckOutput(output, projectPath);
   THtmlTemplate htmlTemplate = chosen;
   if (!parsed.Has("template")) {

@@ -1,10 +1,17 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 class TProject;
 class TProjectDb;
 
-// Opens an existing project file into the working copy; a missing file is told
-// as such.
+// Opens an existing project file into the working copy and holds its lock until
+// the command ends; a missing file is told as such.
 void OpenProject(const std::string& path, TProjectDb& db, TProject& project);
+// The same for a command that only reads: no lock is taken and nothing is saved.
+void OpenProjectToRead(const std::string& path, TProjectDb& db, TProject& project);
+
+// Tells on err about working copies of this project that a run which crashed left
+// behind; the desktop program offers to recover them.
+void MentionOrphanedWork(const std::string& path, std::ostream& err);

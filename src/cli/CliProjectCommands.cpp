@@ -58,6 +58,7 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
   std::error_code error;
   if (std::filesystem::exists(path, error)) {
     OpenProject(path, db, project);
+    MentionOrphanedWork(path, context.Err);
   } else {
     // A new project starts with the first blog type and template selected, as a
     // new project in the window does.
@@ -86,7 +87,7 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
   return 0;
 }
 
-int CommandComment(TCliContext&, const std::vector<std::string>& args) {
+int CommandComment(TCliContext& context, const std::vector<std::string>& args) {
   const TCliArgs parsed(args, {}, {});
   if (parsed.Positionals().size() != 3)
     throw TUsageError("プロジェクトファイル、URL、コメントの3つを指定してください。");
@@ -95,6 +96,7 @@ int CommandComment(TCliContext&, const std::vector<std::string>& args) {
   TProjectDb db;
   TProject project;
   OpenProject(path, db, project);
+  MentionOrphanedWork(path, context.Err);
   for (TEntry& entry : LoadEntries(db)) {
     if (entry.GetUrl() != url)
       continue;

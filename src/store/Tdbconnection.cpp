@@ -31,6 +31,9 @@ void TDbConnection::Open() {
   }
   Handle = handle;
   sqlite3_extended_result_codes(Handle, 1);
+  // A file from elsewhere may carry a schema written to do harm when it is used.
+  sqlite3_db_config(Handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(Handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   try {
     // Reading the schema makes a file that is not a database fail now, not later.
     ExecuteDirect("select count(*) from sqlite_master");

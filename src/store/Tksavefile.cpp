@@ -97,7 +97,10 @@ TSaveTarget ResolveSaveTarget(const std::string& path) {
   std::error_code error;
   if (!fs::is_directory(folder, error) || access(folder.c_str(), W_OK | X_OK) != 0)
     Refuse(path, FolderUnusable);
-  if (target.Exists && access(target.Path.c_str(), W_OK) != 0)
+  // Root may write anything; a file nobody may write is still kept as it is.
+  struct stat status {};
+  if (target.Exists && (access(target.Path.c_str(), W_OK) != 0 ||
+                        (stat(target.Path.c_str(), &status) == 0 && (status.st_mode & 0222) == 0)))
     Refuse(path, "ファイルへの書き込みが許可されていません。");
   return target;
 }

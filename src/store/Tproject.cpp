@@ -2,17 +2,26 @@
 
 #include "store/Tcategory.h"
 #include "store/Tprojectdb.h"
+#include "store/Tksavefile.h"
+
+#include <stdexcept>
 
 void TProject::AddCategory(const std::string& name, const std::string& url) {
   Categories.push_back({name, url});
 }
 
 void TProject::Load(const std::string& fileName, TProjectDb& db) {
-  db.Open(fileName);
   TProject loaded;
-  loaded.ReadSettings(db);
+  db.Open(fileName, [&](TProjectDb& opened) { loaded.ReadSettings(opened); });
   loaded.FileName = db.GetFileName();
   *this = std::move(loaded);
+}
+
+void TProject::Recover(const TWorkCopyInfo& orphan, TProjectDb& db) {
+  TProject recovered;
+  db.Recover(orphan, [&](TProjectDb& opened) { recovered.ReadSettings(opened); });
+  recovered.FileName = orphan.ProjectFile;
+  *this = std::move(recovered);
 }
 
 void TProject::ReadSettings(TProjectDb& db) {
@@ -47,10 +56,13 @@ void TProject::ReadSettings(TProjectDb& db) {
 
 void TProject::Save(const std::string& fileName, TProjectDb& db) {
   db.Query.Close();
-  {
+  try {
     TDbTransaction transaction(db.GetConnection());
     WriteSettings(db);
     transaction.Commit();
+  } catch (const std::exception& e) {
+    throw std::runtime_error(
+        CannotSaveMessage(fileName, std::string("設定を書き込めませんでした。(") + e.what() + ")"));
   }
   db.SaveTo(fileName);
   FileName = fileName;

@@ -5,6 +5,7 @@
 #include <vector>
 
 class TProjectDb;
+struct TWorkCopyInfo;
 
 // A category as the user edits it; its id comes from its position when saved.
 struct TCategoryData {
@@ -39,6 +40,9 @@ public:
   // Opens the project file into the working copy and reads the settings. On
   // failure this project keeps every setting it had.
   void Load(const std::string& fileName, TProjectDb& db);
+  // Takes over the working copy of a run that crashed, as an unsaved project with
+  // the project file name it belonged to.
+  void Recover(const TWorkCopyInfo& orphan, TProjectDb& db);
   // Writes the settings into the working copy, then saves it as the project file.
   void Save(const std::string& fileName, TProjectDb& db);
 

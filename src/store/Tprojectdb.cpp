@@ -2,11 +2,11 @@
 
 #include "store/Tkfileutility.h"
 #include "store/Tkmdbutility.h"
+#include "store/Tkprojectcheck.h"
+#include "store/Tksavefile.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -18,124 +18,166 @@ namespace {
 
 const char* const CopyFailed = "データファイルの作成に失敗しました。";
 
-const char* const ProjectTables[] = {"config", "entries", "categories", "categories_entry",
-                                     "comments", "html"};
+const char* const StagingTableSql =
+    "create table if not exists tmp_entries (  id INTEGER primary key,  url TEXT COLLATE NOCASE,  "
+    "タイトル TEXT,  日付 REAL)";
 
-std::string NotAProject(const std::string& fileName, const std::string& detail) {
-  return fileName + " を開けません。プロジェクトファイルではないか、壊れています。\n(" + detail +
-         ")";
-}
-
-// A copy is only allowed to replace the working copy once it has been seen to be
-// an intact database with the project's tables.
-void CheckProjectFile(const std::string& copy, const std::string& shownName) {
-  TDbConnection connection;
-  connection.SetFileName(copy);
-  TDbQuery query(connection);
-  try {
-    query.SetSql("PRAGMA quick_check(1)");
-    query.Open();
-    const std::string verdict = query.Eof() ? "" : query.GetText("quick_check");
-    if (verdict != "ok")
-      throw std::runtime_error(verdict);
-    query.SetSql("select count(*) as cnt from sqlite_master where type='table' and name=:NAME");
-    for (const char* table : ProjectTables) {
-      query.SetText("NAME", table);
-      query.Open();
-      if (query.GetInteger("cnt") == 0)
-        throw std::runtime_error(std::string("テーブル ") + table + " がありません");
-    }
-  } catch (const std::exception& e) {
-    throw std::runtime_error(NotAProject(shownName, e.what()));
-  }
-}
-
-// Keeps the permissions of the file being replaced; a new file gets the usual ones.
-void SetSavedFileMode(const std::string& temp, const std::string& destination) {
-  struct stat existing {};
-  mode_t mode = 0;
-  if (stat(destination.c_str(), &existing) == 0) {
-    mode = existing.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  chmod(temp.c_str(), mode);
-}
-
-std::string CannotSave(const std::string& fileName, const std::string& reason) {
-  return fileName + " に保存できません。" + reason;
+// One name for one file however it was reached: links and "." resolved.
+std::string CanonicalName(const std::string& path) {
+  std::error_code error;
+  const fs::path canonical = fs::weakly_canonical(fs::absolute(path, error), error);
+  return error ? path : canonical.string();
 }
 
 }
 
-TProjectDb::TProjectDb() : Query(Connection), WorkFileName(CreateTempFile("", "")) {
+TProjectDb::TProjectDb() : Query(Connection), WorkFileName(Work.GetPath()) {
   Connection.SetScratchMode(true);
   Connection.SetFileName(WorkFileName);
 }
 
 TProjectDb::~TProjectDb() {
   Close();
-  std::remove(WorkFileName.c_str());
 }
 
-void TProjectDb::Open(const std::string& fileName) {
-  if (fileName != WorkFileName)
-    ReplaceWorkingCopy(fileName);
-  Close();
-  Connect(WorkFileName);
+void TProjectDb::Open(const std::string& fileName, const SettingsReader& readSettings) {
+  if (fileName == WorkFileName) {
+    Close();
+    Connect(WorkFileName);
+    FileName = fileName;
+    EnsureSchema();
+    if (readSettings)
+      readSettings(*this);
+    return;
+  }
+  struct stat current {};
+  const bool exists = stat(fileName.c_str(), &current) == 0;
+  const bool alreadyHeld = exists && Lock.Holds(current);
+  TProjectLock lock;
+  if (!ReadOnly && !alreadyHeld)
+    lock = TProjectLock::Acquire(fileName, fileName);
+  Adopt(fileName, fileName, readSettings);
   FileName = fileName;
-  if (GetVersion() == 1)
-    UpgradeToVersion2();
+  if (ReadOnly)
+    return;
+  if (!alreadyHeld)
+    Lock = std::move(lock);
+  RememberProject(fileName, Lock.Held() ? Lock.Identity()
+                                        : exists ? TFileIdentity::Of(current) : TFileIdentity{});
 }
 
 void TProjectDb::New(const std::string& blankFileName) {
   std::error_code error;
   if (!fs::is_regular_file(blankFileName, error))
     throw std::runtime_error(CopyFailed);
-  ReplaceWorkingCopy(blankFileName);
-  Open(WorkFileName);
+  Adopt(blankFileName, blankFileName, {});
+  FileName = WorkFileName;
+  Lock.Release();
+  RememberProject("", {});
 }
 
-void TProjectDb::ReplaceWorkingCopy(const std::string& source) {
-  const std::string temp = CreateTempFile(FolderOf(WorkFileName), "");
+void TProjectDb::Recover(const TWorkCopyInfo& orphan, const SettingsReader& readSettings) {
+  TWorkCopyClaim claim(orphan);
+  Adopt(orphan.WorkFile, orphan.WorkFile, readSettings);
+  claim.Remove();
+  FileName = orphan.ProjectFile.empty() ? WorkFileName : orphan.ProjectFile;
+  Lock.Release();
+  if (!orphan.ProjectFile.empty()) {
+    try {
+      Lock = TProjectLock::Acquire(orphan.ProjectFile, orphan.ProjectFile);
+    } catch (const std::exception&) {
+      // Another Tocwerk has it open; saving will say so.
+    }
+  }
+  RememberProject(orphan.ProjectFile, orphan.ProjectIdentity);
+}
+
+void TProjectDb::RememberProject(const std::string& fileName, const TFileIdentity& identity) {
+  LoadedPath = fileName.empty() ? std::string() : CanonicalName(fileName);
+  Loaded = identity;
+  Work.SetProject(LoadedPath, identity);
+}
+
+void TProjectDb::Adopt(const std::string& source, const std::string& shownName,
+                       const SettingsReader& readSettings) {
+  const std::string temp = OpeningCopyOf(WorkFileName);
+  std::remove(temp.c_str());
+  if (!CopyFiles(source, temp, false)) {
+    std::remove(temp.c_str());
+    throw std::runtime_error(CopyFailed);
+  }
   try {
-    if (!CopyFiles(source, temp, false))
-      throw std::runtime_error(CopyFailed);
     // The working copy is always ours to write, whatever the source's permissions.
     fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
-    CheckProjectFile(temp, source);
+    CheckProjectFile(temp, shownName);
+    Close();
+    Connection.SetFileName(temp);
+    try {
+      EnsureSchema();
+      if (readSettings)
+        readSettings(*this);
+    } catch (const std::exception& e) {
+      throw std::runtime_error(NotAProjectMessage(shownName, e.what()));
+    }
     Close();
     if (std::rename(temp.c_str(), WorkFileName.c_str()) != 0)
       throw std::runtime_error(CopyFailed);
   } catch (...) {
+    Close();
+    Connection.SetFileName(WorkFileName);
     std::remove(temp.c_str());
     throw;
   }
+  Connect(WorkFileName);
+}
+
+void TProjectDb::EnsureSchema() {
+  if (GetVersion() == 1) {
+    UpgradeToVersion2();
+    return;
+  }
+  // Every crawl stages what it reads, whatever version the file says it is.
+  Query.Close();
+  Query.SetSql(StagingTableSql);
+  Query.Execute();
+  Query.Close();
 }
 
 void TProjectDb::SaveTo(const std::string& fileName) {
+  if (ReadOnly)
+    throw std::runtime_error(CannotSaveMessage(fileName, "読み取り専用で開いています。"));
+  const TSaveTarget target = ResolveSaveTarget(fileName);
+  TProjectLock replaced;
+  CheckSaveTarget(fileName, target.Path, target.Exists, replaced);
   Close();
-  const std::string name = fs::path(fileName).filename().string();
-  std::string temp;
-  try {
-    temp = CreateTempFile(FolderOf(fileName), "." + name + ".");
-  } catch (const std::exception&) {
-    throw std::runtime_error(
-        CannotSave(fileName, "保存先のフォルダーが存在しないか、書き込みが許可されていません。"));
-  }
+  const std::string temp = CreateSaveTemp(target);
+  TProjectLock saved;
   try {
     CompactDatabase(WorkFileName, temp);
-    SetSavedFileMode(temp, fileName);
-    if (std::rename(temp.c_str(), fileName.c_str()) != 0)
-      throw std::runtime_error(CannotSave(fileName, std::strerror(errno)));
-  } catch (...) {
+    // Nobody knows the new file yet: its lock is ours before it takes the name.
+    saved = TProjectLock::Acquire(temp, fileName);
+  } catch (const std::exception& e) {
     std::remove(temp.c_str());
-    throw;
+    throw std::runtime_error(
+        CannotSaveMessage(fileName, std::string("プロジェクトを書き出せませんでした。(") + e.what() + ")"));
   }
-  FlushFolderOf(fileName);
+  CommitSave(temp, target);
+  Lock = std::move(saved);
+  RememberProject(fileName, Lock.Identity());
   Connect(WorkFileName);
+}
+
+void TProjectDb::CheckSaveTarget(const std::string& fileName, const std::string& path, bool exists,
+                                 TProjectLock& targetLock) {
+  struct stat current {};
+  if (!exists || stat(path.c_str(), &current) != 0)
+    return;
+  if (!Lock.Holds(current))
+    targetLock = TProjectLock::Acquire(path, fileName);
+  if (!LoadedPath.empty() && CanonicalName(path) == LoadedPath && !Loaded.Unchanged(current))
+    throw std::runtime_error(CannotSaveMessage(
+        fileName, "読み込んだ後に別のプログラムがこのファイルを書き換えています。上書きするとその内容が失われるため、"
+                  "別の名前で保存してください。"));
 }
 
 void TProjectDb::Connect(const std::string& fileName) {
@@ -178,9 +220,7 @@ int TProjectDb::GetVersion() {
 
 void TProjectDb::UpgradeToVersion2() {
   Query.Close();
-  Query.SetSql(
-      "create table tmp_entries (  id INTEGER primary key,  url TEXT COLLATE NOCASE,  タイトル "
-      "TEXT,  日付 REAL)");
+  Query.SetSql(StagingTableSql);
   Query.Execute();
   Query.Close();
   Query.SetSql("update config set data='2' where name=:NAME");

@@ -140,3 +140,173 @@ TEST_F(ProjectDbBadInputTest, SavingIntoAReadOnlyFolder) {
 }
 
 }
+
+namespace {
+
+// A copy of the blank project changed by sql: what a careless or hostile program may
+// leave in a file that still has the six tables.
+std::string AlteredProject(const TempFolder& folder, const std::string& name, const std::string& sql) {
+  const std::string file = folder.File(name);
+  fs::copy_file(BlankProject(), file);
+  TDbConnection connection;
+  connection.SetFileName(file);
+  connection.ExecuteDirect(sql);
+  return file;
+}
+
+TEST_F(ProjectDbBadInputTest, FilesWithTheTablesButNotTheirShapeChangeNothing) {
+  TProject project;
+  project.SetEntryUrl("https://blog.example/");
+  project.Save(Saved, Db);
+  SavedBytes = ReadFile(Saved);
+  const struct {
+    std::string sql;
+    std::string detail;
+  } cases[] = {
+      {"drop table config; create table config (name TEXT, value TEXT)", "テーブル config に列 data がありません"},
+      {"drop table html; create table html (name TEXT)", "テーブル html に列 data がありません"},
+      {"drop table categories; create table categories (id INTEGER, name TEXT)",
+       "テーブル categories に列 url がありません"},
+      {"drop table entries; create table entries (id INTEGER, url TEXT, タイトル TEXT, 日付 REAL, x TEXT)",
+       "テーブル entries の列が違います"},
+      {"drop table tmp_entries; create table tmp_entries (id INTEGER, url TEXT)", "テーブル tmp_entries の列が違います"},
+      {"create trigger wipe after insert on entries begin delete from comments; end", "トリガーまたはビューがあります"},
+      {"create view every_entry as select * from entries", "トリガーまたはビューがあります"},
+  };
+  for (const auto& c : cases) {
+    const std::string file = AlteredProject(Folder, "altered.proj", c.sql);
+    try {
+      project.Load(file, Db);
+      ADD_FAILURE() << c.sql;
+    } catch (const std::runtime_error& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find("altered.proj を開けません。プロジェクトファイルではないか、壊れています。"), std::string::npos);
+      EXPECT_NE(message.find(c.detail), std::string::npos) << message;
+    }
+    EXPECT_EQ(project.GetEntryUrl(), "https://blog.example/") << c.sql;
+    ExpectNothingLost();
+    fs::remove(file);
+  }
+  project.Save(project.GetFileName(), Db);
+  TProjectDb reader;
+  reader.SetReadOnly(true);
+  reader.Open(Saved);
+  EXPECT_EQ(LoadEntries(reader).at(0).GetTitle(), "大事な記事") << "the next save writes the user's own project";
+}
+
+TEST_F(ProjectDbBadInputTest, AVersion1FileThatAlreadyStagesOpensAndIsUpgraded) {
+  const std::string file = AlteredProject(Folder, "old.proj", "update config set data='1' where name='version'");
+  TProject project;
+  project.Load(file, Db);
+  EXPECT_EQ(Db.GetVersion(), 2);
+}
+
+TEST_F(ProjectDbBadInputTest, EveryValidNameSavesLinksStayLinksReadOnlyStaysReadOnly) {
+  std::string longName;
+  for (int i = 0; i < 80; ++i)
+    longName += "目";
+  const std::string real = Folder.File("real.proj");
+  fs::copy_file(Saved, real);
+  fs::create_symlink("real.proj", Folder.File("link.proj"));
+  fs::create_symlink("made-by-link.proj", Folder.File("dangling.proj"));
+  WriteFile(Folder.File("readonly.proj"), "keep me");
+  chmod(Folder.File("readonly.proj").c_str(), 0444);
+  fs::create_directory(Folder.File("folder.proj"));
+  mkfifo(Folder.File("pipe.proj").c_str(), 0600);
+  const struct {
+    std::string name;
+    std::string written;
+    std::string refusal;
+  } cases[] = {
+      {longName + ".proj", longName + ".proj", ""},
+      {"link.proj", "real.proj", ""},
+      {"dangling.proj", "made-by-link.proj", ""},
+      {"readonly.proj", "", "ファイルへの書き込みが許可されていません。"},
+      {"folder.proj", "", "保存先が通常のファイルではありません。"},
+      {"pipe.proj", "", "保存先が通常のファイルではありません。"},
+  };
+  for (const auto& c : cases) {
+    const std::string target = Folder.File(c.name);
+    try {
+      Db.SaveTo(target);
+      EXPECT_TRUE(c.refusal.empty()) << c.name << " must be refused";
+      TProjectDb reader;
+      reader.SetReadOnly(true);
+      reader.Open(Folder.File(c.written));
+      EXPECT_EQ(LoadEntries(reader).size(), 1u) << c.name;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), target + " に保存できません。" + c.refusal) << c.name;
+    }
+  }
+  EXPECT_TRUE(fs::is_symlink(Folder.File("link.proj")));
+  EXPECT_TRUE(fs::is_symlink(Folder.File("dangling.proj")));
+  EXPECT_EQ(ReadFile(Folder.File("readonly.proj")), "keep me");
+  EXPECT_TRUE(fs::is_fifo(Folder.File("pipe.proj")));
+  for (const auto& item : fs::directory_iterator(Folder.Path()))
+    EXPECT_NE(item.path().filename().string().rfind(".tocwerk-", 0), 0u) << "leftover " << item.path();
+}
+
+TEST_F(ProjectDbBadInputTest, OneWriterPerProjectFile) {
+  const std::string inUse = Saved + " は別の Tocwerk が使用中です。";
+  TProjectDb other;
+  other.New(BlankProject());
+  TProject project;
+  for (int round = 0; round < 2; ++round) {
+    try {
+      project.Load(Saved, other);
+      ADD_FAILURE() << "a second writer must be refused";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), inUse);
+    }
+    try {
+      other.SaveTo(Saved);
+      ADD_FAILURE() << "saving over a project another has open must be refused";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), inUse);
+    }
+    ExpectNothingLost();
+    Db.SaveTo(Saved);  // the lock goes with the new file
+    SavedBytes = ReadFile(Saved);
+  }
+  TProjectDb reader;
+  reader.SetReadOnly(true);
+  reader.Open(Saved);
+  EXPECT_EQ(LoadEntries(reader).size(), 1u) << "reading needs no lock";
+  EXPECT_THROW(reader.SaveTo(Saved), std::runtime_error);
+
+  Db.New(BlankProject());
+  project.Load(Saved, other);
+  EXPECT_EQ(LoadEntries(other).size(), 1u) << "File New lets the project go";
+}
+
+TEST_F(ProjectDbBadInputTest, SavingRefusesToOverwriteWhatAnotherProgramWrote) {
+  const std::string changed = Saved + " に保存できません。読み込んだ後に別のプログラムがこのファイルを書き換えています。";
+  const std::function<void()> writers[] = {
+      [&] {
+        TDbConnection elsewhere;
+        elsewhere.SetFileName(Saved);
+        elsewhere.ExecuteDirect("insert into comments values ('http://blog.example/1', '別のプログラム')");
+      },
+      [&] {
+        WriteFile(Folder.File("replacement"), "置き換え");
+        fs::rename(Folder.File("replacement"), Saved);
+      },
+  };
+  for (const auto& write : writers) {
+    Db.Open(Saved);
+    write();
+    const std::string theirs = ReadFile(Saved);
+    try {
+      Db.SaveTo(Saved);
+      ADD_FAILURE() << "the other program's change must not be overwritten";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(changed, 0), 0u) << e.what();
+    }
+    EXPECT_EQ(ReadFile(Saved), theirs);
+    Db.SaveTo(Folder.File("mine.proj"));
+    Db.SaveTo(Saved);  // not the file loaded any more: the newer save is the user's
+    fs::copy_file(Folder.File("mine.proj"), Saved, fs::copy_options::overwrite_existing);
+  }
+}
+
+}

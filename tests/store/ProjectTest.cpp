@@ -4,6 +4,8 @@
 #include "store/Tentry.h"
 #include "store/Tproject.h"
 
+#include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -40,6 +42,7 @@ TEST_F(ProjectTest, SettingsSurviveSaveAndLoad) {
   EXPECT_EQ(saved.GetFileName(), file);
 
   TProjectDb other;
+  other.SetReadOnly(true);
   TProject loaded;
   loaded.Load(file, other);
   EXPECT_EQ(loaded.GetFileName(), file);
@@ -91,6 +94,7 @@ TEST_F(ProjectTest, SavingKeepsEntriesAndLeavesTheWorkingCopyInUse) {
   EXPECT_EQ(LoadEntries(Db).size(), 2u);
 
   TProjectDb other;
+  other.SetReadOnly(true);
   TProject loaded;
   loaded.Load(Folder.File("p.proj"), other);
   EXPECT_EQ(LoadEntries(other).size(), 1u) << "entries after the save stay in the working copy";
@@ -99,8 +103,21 @@ TEST_F(ProjectTest, SavingKeepsEntriesAndLeavesTheWorkingCopyInUse) {
 TEST_F(ProjectTest, AFailedSaveKeepsTheFileName) {
   TProject project = SampleProject();
   project.Save(Folder.File("p.proj"), Db);
-  EXPECT_THROW(project.Save(Folder.File("missing/p.proj"), Db), std::runtime_error);
-  EXPECT_EQ(project.GetFileName(), Folder.File("p.proj"));
+  const std::string missingFolder = Folder.File("missing/p.proj");
+  const std::string unwritableSettings = Folder.File("q.proj");
+  const std::function<void()> breakIt[] = {[] {}, [&] { Db.GetConnection().ExecuteDirect("drop table html"); }};
+  const std::string targets[] = {missingFolder, unwritableSettings};
+  for (int i = 0; i < 2; ++i) {
+    breakIt[i]();
+    try {
+      project.Save(targets[i], Db);
+      ADD_FAILURE() << targets[i];
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(targets[i] + " に保存できません。", 0), 0u) << e.what();
+    }
+    EXPECT_EQ(project.GetFileName(), Folder.File("p.proj"));
+  }
+  EXPECT_FALSE(std::filesystem::exists(unwritableSettings));
 }
 
 }
