@@ -192,6 +192,7 @@ TEST_F(TocProgramTest, TheOutputIsSavedThroughLinksAndOnlyOverRegularFiles) {
   EXPECT_EQ(fs::status(Folder.File("real/目次.html")).permissions(), fs::perms(0640));
 
   fs::create_directory(Folder.File("a folder.html"));
+  // A FIFO of our own, not a device: a faulty save run as root would replace it.
   ASSERT_EQ(mkfifo(Folder.File("pipe.html").c_str(), 0600), 0);
   WriteFile(Folder.File("read-only.html"), "読むだけ");
   fs::permissions(Folder.File("read-only.html"), fs::perms(0444));
@@ -201,7 +202,6 @@ TEST_F(TocProgramTest, TheOutputIsSavedThroughLinksAndOnlyOverRegularFiles) {
   } refused[] = {
       {Folder.File("a folder.html"), "保存先が通常のファイルではありません。"},
       {Folder.File("pipe.html"), "保存先が通常のファイルではありません。"},
-      {"/dev/null", "保存先が通常のファイルではありません。"},
       {Folder.File("no/such/folder.html"), "保存先のフォルダーが存在しないか、書き込みが許可されていません。"},
       {Folder.File("read-only.html"), "ファイルへの書き込みが許可されていません。"},
   };
@@ -214,7 +214,6 @@ TEST_F(TocProgramTest, TheOutputIsSavedThroughLinksAndOnlyOverRegularFiles) {
   }
   EXPECT_TRUE(fs::is_directory(Folder.File("a folder.html")));
   EXPECT_TRUE(fs::is_fifo(Folder.File("pipe.html")));
-  EXPECT_TRUE(fs::is_character_file("/dev/null"));
   EXPECT_EQ(ReadFile(Folder.File("read-only.html")), "読むだけ");
   size_t left = 0;
   for (const auto& item : fs::directory_iterator(Folder.Path()))
