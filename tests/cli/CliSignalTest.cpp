@@ -118,7 +118,8 @@ public:
     if (row.SignalAtTheEnd != 0) {
       while (!LogsItsEnd(out) && process->waitForReadyRead(20000))
         out += process->readAllStandardOutput().toStdString();
-      kill(pid, row.SignalAtTheEnd);
+      if (process->state() == QProcess::Running)
+        kill(pid, row.SignalAtTheEnd);
     }
     ASSERT_TRUE(process->waitForFinished(30000));
     out += process->readAllStandardOutput().toStdString();
