@@ -20,6 +20,14 @@ namespace {
 
 const std::string Fffd = "\xEF\xBF\xBD";
 
+// Wider than any terminal line: the status line must cut it.
+std::string LongName() {
+  std::string name;
+  for (int i = 0; i < 50; ++i)
+    name += "長い";
+  return name;
+}
+
 // A blog whose titles, links and HTTP reason phrase carry terminal escapes, C1
 // characters, DEL and bytes that are no UTF-8. Its category page fails.
 std::optional<std::string> HostileBlog(const HttpRequest& request) {
@@ -35,7 +43,8 @@ std::optional<std::string> HostileBlog(const HttpRequest& request) {
   if (request.Target == "/entry/1")
     return HttpResponse(200, "OK",
                         head + "<h1>古い\x1b]0;x\x07記事 日本語</h1><time datetime=\"2024-04-01T08:00:00\">四月</time>"
-                               "<a rel=\"prev\" href=\"" + self + "/entry/0\x1b[2J\x9b\">前の記事</a></body></html>");
+                               "<a rel=\"prev\" href=\"" + self + "/entry/0\x1b[2J\x9b" + LongName() +
+                               "\">前の記事</a></body></html>");
   return HttpResponse(500, "Oops\x1b[2J\x07\x9b\xff\xc2\x85" "end", "error");
 }
 
@@ -94,7 +103,7 @@ TEST_F(CliOutputTest, TheCrawlLogAndTheStatusLineShowNoControlCharacters) {
   std::vector<std::string> lines = SplitLines(crawl.Out);
   ASSERT_EQ(lines.size(), 7u) << crawl.Out;
   lines.erase(lines.begin() + 4);
-  const std::string next = Server.Url("/entry/0") + Fffd + "[2J" + Fffd;
+  const std::string next = Server.Url("/entry/0") + Fffd + "[2J" + Fffd + LongName();
   // The line after the error with the unusable URL is the HTTP library's message.
   EXPECT_EQ(lines, (std::vector<std::string>{
                        "OK: " + Server.Url("/entry/2") + " 最新エントリーのURLを取得しました。",
@@ -106,7 +115,8 @@ TEST_F(CliOutputTest, TheCrawlLogAndTheStatusLineShowNoControlCharacters) {
                        "HTTP/1.1 500 Oops" + Fffd + "[2J" + Fffd + Fffd + Fffd + Fffd + "end",
                    }));
 
-  // On a terminal the URL being read is shown on one line of standard error.
+  // On a terminal the URL being read is shown on one line of standard error, cut
+  // between whole characters.
   QProcess script;
   script.setStandardInputFile(QProcess::nullDevice());
   script.start(QStringLiteral("script"),
@@ -117,7 +127,11 @@ TEST_F(CliOutputTest, TheCrawlLogAndTheStatusLineShowNoControlCharacters) {
   ASSERT_TRUE(script.waitForFinished(60000));
   const std::string terminal = script.readAllStandardOutput().toStdString();
   EXPECT_EQ(script.exitCode(), 1);
-  EXPECT_NE(terminal.find("\r\x1b[K" + next), std::string::npos) << terminal;
+  const size_t status = terminal.find("\r\x1b[K" + Server.Url("/entry/0") + Fffd + "[2J" + Fffd + "長い");
+  ASSERT_NE(status, std::string::npos) << terminal;
+  const std::string shown = terminal.substr(status + 4, terminal.find('\r', status + 4) - status - 4);
+  EXPECT_LT(shown.size(), next.size());
+  EXPECT_EQ(shown.substr(shown.size() - 3), "...") << "cut to fit the terminal: " << shown;
   std::string text;
   for (size_t i = 0; i < terminal.size(); ++i) {
     if (terminal.compare(i, 4, "\r\x1b[K") == 0)
