@@ -5,9 +5,14 @@
 
 class TCliContext;
 
-// Each command takes the arguments after its name and returns the exit status:
-// 0 success, 1 failure. Usage mistakes throw TUsageError; other failures throw
-// std::runtime_error with the message for standard error.
+// Exit statuses besides 0 success, 1 failure and 2 a usage mistake, as a shell
+// reports a program ended by SIGINT or by writing to a pipe nobody reads.
+constexpr int ExitCanceled = 130;
+constexpr int ExitOutputGone = 141;
+
+// Each command takes the arguments after its name and returns the exit status.
+// Usage mistakes throw TUsageError; other failures throw std::runtime_error with
+// the message for standard error.
 int CommandList(TCliContext& context, const std::vector<std::string>& args);
 int CommandInit(TCliContext& context, const std::vector<std::string>& args);
 int CommandCrawl(TCliContext& context, const std::vector<std::string>& args);

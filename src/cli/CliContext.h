@@ -25,6 +25,9 @@ public:
   // Throws TUsageError listing the known names when there is none of that name.
   TBlogConfig BlogType(const std::string& name) const;
   THtmlTemplate Template(const std::string& name) const;
+  // Refuses a --config file that is no regular file (a FIFO would block) or is
+  // larger than a settings file can be; a missing one means the defaults.
+  void CheckConfigFile() const;
   // Reads the connection settings file into the process-wide settings.
   void LoadConnectionSettings() const;
 };

@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
 #include "cli/CliProject.h"
+#include "cli/CliText.h"
 #include "store/Tcategory.h"
 #include "store/Tentry.h"
 #include "store/Tkcategorytext.h"
@@ -14,24 +15,30 @@
 
 namespace {
 
-// Tabs and line breaks written as \t, \r and \n keep one entry on one line.
+// Tabs and line breaks written as \t, \r and \n keep one entry on one line; other
+// control characters and invalid UTF-8 are shown as U+FFFD.
 std::string TsvField(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
+  for (size_t i = 0; i < text.size();) {
+    const char32_t c = NextCharacter(text, i);
     switch (c) {
     case '\t': out += "\\t"; break;
     case '\r': out += "\\r"; break;
     case '\n': out += "\\n"; break;
-    default: out += c;
+    default: AppendUtf8(out, IsControlCharacter(c) ? U'\uFFFD' : c);
     }
   }
   return out;
 }
 
+// Valid JSON whatever the text holds: invalid UTF-8 becomes U+FFFD, and every
+// control character is escaped, C1 and DEL included.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (const char c : text) {
+  out.reserve(text.size() + 2);
+  for (size_t i = 0; i < text.size();) {
+    const char32_t c = NextCharacter(text, i);
     switch (c) {
     case '"': out += "\\\""; break;
     case '\\': out += "\\\\"; break;
@@ -39,12 +46,12 @@ std::string JsonString(const std::string& text) {
     case '\r': out += "\\r"; break;
     case '\t': out += "\\t"; break;
     default:
-      if (static_cast<unsigned char>(c) < 0x20) {
+      if (IsControlCharacter(c)) {
         char escaped[8];
         std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
         out += escaped;
       } else {
-        out += c;
+        AppendUtf8(out, c);
       }
     }
   }

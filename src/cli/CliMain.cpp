@@ -1,6 +1,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 
 #include <algorithm>
 #include <exception>
@@ -21,15 +22,15 @@ const std::map<std::string, Command> Commands{
 bool TakeOption(const std::vector<std::string>& args, size_t& i, const std::string& name,
                 std::string& value) {
   const std::string& arg = args[i];
-  if (arg.rfind(name + "=", 0) == 0) {
+  if (arg.rfind(name + "=", 0) == 0)
     value = arg.substr(name.size() + 1);
-  } else if (arg == name) {
-    if (i + 1 >= args.size())
-      throw TUsageError(name + " には値が必要です。");
-    value = args[++i];
-  } else {
+  else if (arg == name)
+    value = i + 1 < args.size() ? args[++i] : "";
+  else
     return false;
-  }
+  // An empty value would quietly mean the default.
+  if (value.empty())
+    throw TUsageError(name + " には値が必要です。");
   ++i;
   return true;
 }
@@ -49,6 +50,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     while (i < args.size() && (TakeOption(args, i, "--data-dir", context.DataDir) ||
                                TakeOption(args, i, "--config", context.ConfigFile))) {
     }
+    context.CheckConfigFile();
     if (i >= args.size() || args[i] == "--help" || args[i] == "-h") {
       (i >= args.size() ? err : out) << UsageText("");
       return i >= args.size() ? 2 : 0;
@@ -62,12 +64,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       out << UsageText(command);
       return 0;
     }
-    return found->second(context, rest);
+    const int status = found->second(context, rest);
+    // Whatever the command did, output that did not all arrive is no success; the
+    // reader that went away wants no message.
+    return out.flush() ? status : ExitOutputGone;
   } catch (const TUsageError& e) {
-    err << "tocwerk-cli: " << e.what() << "\n\n" << UsageText(command);
+    err << "tocwerk-cli: " << PrintableText(e.what()) << "\n\n" << UsageText(command);
     return 2;
   } catch (const std::exception& e) {
-    err << "tocwerk-cli: " << e.what() << "\n";
+    err << "tocwerk-cli: " << PrintableText(e.what()) << "\n";
     return 1;
   }
 }

@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
 #include "cli/CliProject.h"
+#include "cli/CliText.h"
 #include "store/Tcomment.h"
 #include "store/Tentry.h"
 #include "store/Tproject.h"
@@ -26,10 +27,10 @@ int CommandList(TCliContext& context, const std::vector<std::string>& args) {
   const std::string what = OnePositional(parsed, 1, "一覧の種類 (blog-types か templates) を1つ指定してください。");
   if (what == "blog-types") {
     for (const TBlogConfig& blogType : context.BlogTypes())
-      context.Out << blogType.GetName() << '\t' << blogType.GetSimpleText() << '\n';
+      context.Out << PrintableText(blogType.GetName()) << '\t' << PrintableText(blogType.GetSimpleText()) << '\n';
   } else if (what == "templates") {
     for (const THtmlTemplate& htmlTemplate : context.Templates())
-      context.Out << htmlTemplate.GetName() << '\n';
+      context.Out << PrintableText(htmlTemplate.GetName()) << '\n';
   } else {
     throw TUsageError("一覧の種類は blog-types か templates です: " + what);
   }
@@ -47,8 +48,15 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
   if (parsed.Has("template"))
     context.Template(templateName);
   std::vector<std::pair<std::string, std::string>> categories;
-  for (const std::string& category : parsed.All("category"))
+  for (const std::string& category : parsed.All("category")) {
     categories.push_back(SplitNameValue(category, "--category"));
+    // As the category dialog refuses them: reading the project back would drop the
+    // category and move the ids of the ones after it.
+    if (categories.back().first.empty())
+      throw TUsageError("カテゴリ名が入力されていません。");
+    if (categories.back().second.empty())
+      throw TUsageError("URLが入力されていません。");
+  }
   std::vector<std::pair<std::string, std::string>> settings;
   for (const std::string& setting : parsed.All("set"))
     settings.push_back(SplitNameValue(setting, "--set"));

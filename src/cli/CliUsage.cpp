@@ -42,7 +42,7 @@ const std::map<std::string, std::string> Commands{
               "  --categories  カテゴリだけを取得する\n"
               "  --new-only    最新記事のみ (保存済みのエントリーより新しいものだけ)\n"
               "どちらも指定しないときは、エントリー、カテゴリの順に両方を取得します。\n"
-              "Ctrl-C で中止します (取得済みの分は保存されます)。\n"},
+              "Ctrl-C (SIGTERM、SIGHUP も) で中止します。取得済みの分を保存して、終了コード 130 で終わります。\n"},
     {"entries", "使い方: tocwerk-cli entries PROJECT [--json]\n"
                 "エントリーを表示します。ふだんはタブ区切り (ID、日付、URL、タイトル、カテゴリ、コメント)、\n"
                 "--json では JSON の配列です。\n"},

@@ -135,7 +135,7 @@ TEST(CliCrawlTest, CtrlCCancelsAndSaves) {
   kill(static_cast<pid_t>(process->processId()), SIGINT);
   ASSERT_TRUE(process->waitForFinished(10000));
   out += process->readAllStandardOutput().toStdString();
-  EXPECT_EQ(process->exitCode(), 0) << out;
+  EXPECT_EQ(process->exitCode(), 130) << out;
   EXPECT_EQ(SplitLines(out).back(), "終了しました。");
   EXPECT_EQ(CountLinesStartingWith(out, "終了しました。"), 1u) << "the category crawl does not start";
   const QJsonArray entries = Entries(blog, project);

@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -73,6 +75,8 @@ TEST_F(CliProjectTest, ListsTheBundledBlogTypesAndTemplates) {
 }
 
 TEST_F(CliProjectTest, UsageMistakesExitWithTwo) {
+  ASSERT_EQ(mkfifo(Folder.File("fifo.ini").c_str(), 0600), 0);
+  WriteFile(Folder.File("large.ini"), "[HTTP_PROXY]\n" + std::string(1024 * 1024, ';'));
   const std::vector<std::vector<std::string>> mistakes{
       {},
       {"frobnicate"},
@@ -81,6 +85,12 @@ TEST_F(CliProjectTest, UsageMistakesExitWithTwo) {
       {"init"},
       {"init", Folder.File("a.proj"), "--colour", "red"},
       {"init", Folder.File("a.proj"), "--category", "no equals sign"},
+      {"init", Folder.File("a.proj"), "--category", "日記=https://blog.example/c/1", "--category", "空="},
+      {"init", Folder.File("a.proj"), "--category", "=https://blog.example/c/1"},
+      {"--config", Folder.File("fifo.ini"), "init", Folder.File("a.proj")},
+      {"--config", Folder.Path(), "init", Folder.File("a.proj")},
+      {"--config", Folder.File("large.ini"), "init", Folder.File("a.proj")},
+      {"--config=", "init", Folder.File("a.proj")},
       {"init", Folder.File("a.proj"), "--blog-type"},
       {"entries", Folder.File("a.proj"), Folder.File("b.proj")},
       {"comment", Folder.File("a.proj"), "https://blog.example/"},
@@ -89,10 +99,17 @@ TEST_F(CliProjectTest, UsageMistakesExitWithTwo) {
   };
   for (const auto& arguments : mistakes) {
     const CliResult result = Cli(arguments);
-    EXPECT_EQ(result.Status, 2) << (arguments.empty() ? "(nothing)" : arguments[0]);
+    std::string called;
+    for (const std::string& argument : arguments)
+      called += " " + argument;
+    EXPECT_EQ(result.Status, 2) << called;
     EXPECT_NE(result.Err.find("使い方"), std::string::npos) << result.Err;
   }
   EXPECT_FALSE(fs::exists(Folder.File("a.proj")));
+
+  const CliResult missingSettings = Cli({"--config", Folder.File("none.ini"), "init", Folder.File("a.proj")});
+  EXPECT_EQ(missingSettings.Status, 0) << "a missing settings file means the defaults: " << missingSettings.Err;
+  fs::remove(Folder.File("a.proj"));
 
   const CliResult unknown = Cli({"init", Folder.File("a.proj"), "--blog-type", "存在しない"});
   EXPECT_EQ(unknown.Status, 2);
@@ -112,14 +129,14 @@ TEST_F(CliProjectTest, EveryCommandHasHelp) {
 TEST_F(CliProjectTest, InitCreatesThenChangesOnlyWhatIsGiven) {
   const std::string path = Folder.File("blog.proj");
   ASSERT_EQ(Cli({"init", path, "--url", "https://blog.example/", "--category", "日記=https://blog.example/c/1",
-                 "--category", "空=", "--set", "タイトル=目次=です"})
+                 "--set", "タイトル=目次=です"})
                 .Status,
             0);
   TProject project = Load(path);
   EXPECT_EQ(project.GetBlogTypeName(), "汎用 (HTML5)") << "a new project takes the first blog type";
   EXPECT_FALSE(project.GetHtmlTemplateName().empty());
   EXPECT_EQ(project.GetEntryUrl(), "https://blog.example/");
-  EXPECT_EQ(project.GetCategoryCount(), 1u) << "a category without URL is saved but not loaded";
+  EXPECT_EQ(project.GetCategoryCount(), 1u);
   EXPECT_EQ(project.GetHtmlSettings().at("タイトル"), "目次=です");
 
   ASSERT_EQ(Cli({"init", path, "--template", "月別目次", "--category", "旅=https://blog.example/c/2",

@@ -15,9 +15,12 @@ QStringList Arguments(const std::vector<std::string>& arguments, const std::stri
 
 }
 
-std::unique_ptr<QProcess> StartCli(const std::vector<std::string>& arguments, const std::string& configFile) {
+std::unique_ptr<QProcess> StartCli(const std::vector<std::string>& arguments, const std::string& configFile,
+                                   const std::function<void(QProcess&)>& prepare) {
   auto process = std::make_unique<QProcess>();
   process->setStandardInputFile(QProcess::nullDevice());
+  if (prepare)
+    prepare(*process);
   process->start(QStringLiteral(TOCWERK_CLI), Arguments(arguments, configFile));
   process->waitForStarted(10000);
   return process;

@@ -6,6 +6,7 @@
 
 #include <QProcess>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,8 +21,10 @@ struct CliResult {
 // Runs tocwerk-cli with a connection settings file of its own (no proxy, no wait).
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& configFile);
 
-// Starts tocwerk-cli in the background, for tests that signal it.
-std::unique_ptr<QProcess> StartCli(const std::vector<std::string>& arguments, const std::string& configFile);
+// Starts tocwerk-cli in the background, for tests that signal it; prepare may set
+// up the process before it starts.
+std::unique_ptr<QProcess> StartCli(const std::vector<std::string>& arguments, const std::string& configFile,
+                                   const std::function<void(QProcess&)>& prepare = {});
 
 std::vector<std::string> SplitLines(const std::string& text);
 

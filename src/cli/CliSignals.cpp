@@ -1,0 +1,64 @@
+#include "cli/CliSignals.h"
+
+#include "crawl/Tcrawljob.h"
+
+#include <atomic>
+#include <csignal>
+#include <iterator>
+
+namespace {
+
+constexpr int HandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction PreviousActions[std::size(HandledSignals)];
+
+std::atomic<TCrawlJob*> WatchedJob{nullptr};
+std::atomic<bool> SignalSeen{false};
+
+static_assert(std::atomic<TCrawlJob*>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "the signal handler may only touch lock-free atomics");
+
+extern "C" void OnSignal(int) {
+  SignalSeen = true;
+  if (TCrawlJob* job = WatchedJob.load())
+    job->Cancel();
+}
+
+}
+
+CrawlInterruption::CrawlInterruption() {
+  SignalSeen = false;
+  WatchedJob = nullptr;
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  // No SA_RESETHAND: a second signal must not end the program before the save.
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (size_t i = 0; i < std::size(HandledSignals); ++i)
+    sigaction(HandledSignals[i], &action, &PreviousActions[i]);
+}
+
+CrawlInterruption::~CrawlInterruption() {
+  WatchedJob = nullptr;
+  for (size_t i = 0; i < std::size(HandledSignals); ++i)
+    sigaction(HandledSignals[i], &PreviousActions[i], nullptr);
+}
+
+void CrawlInterruption::Watch(TCrawlJob& job) {
+  WatchedJob = &job;
+  if (Canceled())
+    job.Cancel();
+}
+
+void CrawlInterruption::CancelQuietly() {
+  CanceledQuietly = true;
+  if (TCrawlJob* job = WatchedJob.load())
+    job->Cancel();
+}
+
+bool CrawlInterruption::Signalled() const {
+  return SignalSeen;
+}
+
+bool CrawlInterruption::Canceled() const {
+  return SignalSeen || CanceledQuietly;
+}

@@ -1,0 +1,112 @@
+#include "cli/CliText.h"
+
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
+
+// Columns a character takes on a terminal: East Asian wide characters take two.
+// Near enough for URLs and Japanese titles.
+int ColumnWidth(char32_t c) {
+  const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                    (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                    (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                    (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+                    (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
+  return wide ? 2 : 1;
+}
+
+}
+
+char32_t NextCharacter(std::string_view text, size_t& i) {
+  const unsigned char lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80)
+    return lead;
+  int trail;
+  char32_t character;
+  // The range of the first trail byte excludes overlong forms, surrogates and
+  // code points past U+10FFFF.
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    trail = 1;
+    character = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    trail = 2;
+    character = lead & 0x0F;
+    if (lead == 0xE0)
+      low = 0xA0;
+    else if (lead == 0xED)
+      high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    trail = 3;
+    character = lead & 0x07;
+    if (lead == 0xF0)
+      low = 0x90;
+    else if (lead == 0xF4)
+      high = 0x8F;
+  } else {
+    return Replacement;
+  }
+  for (int k = 0; k < trail; ++k) {
+    if (i >= text.size())
+      return Replacement;
+    const unsigned char next = static_cast<unsigned char>(text[i]);
+    if (next < low || next > high)
+      return Replacement;
+    character = (character << 6) | (next & 0x3F);
+    ++i;
+    low = 0x80;
+    high = 0xBF;
+  }
+  return character;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool IsControlCharacter(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const char32_t c = NextCharacter(text, i);
+    AppendUtf8(out, c != '\n' && c != '\t' && IsControlCharacter(c) ? Replacement : c);
+  }
+  return out;
+}
+
+std::string StatusLineText(std::string_view text, int columns) {
+  const std::string ellipsis = "...";
+  std::string out;
+  size_t fitting = 0;
+  int used = 0;
+  for (size_t i = 0; i < text.size();) {
+    const char32_t c = NextCharacter(text, i);
+    used += ColumnWidth(c);
+    if (used > columns) {
+      out.resize(fitting);
+      return out + ellipsis;
+    }
+    AppendUtf8(out, IsControlCharacter(c) ? Replacement : c);
+    if (used <= columns - static_cast<int>(ellipsis.size()))
+      fitting = out.size();
+  }
+  return out;
+}
