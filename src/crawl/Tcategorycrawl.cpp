@@ -1,10 +1,10 @@
 #include "crawl/Tcategorycrawl.h"
 
 #include "crawl/Tcategoryparser.h"
+#include "crawl/Tcategoryreads.h"
 #include "crawl/Tcrawllistener.h"
 #include "crawl/Tpagefetch.h"
 #include "store/Tcategory.h"
-#include "store/Tcategoryentry.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -16,21 +16,33 @@ bool TCategoryCrawl::Run() {
     Listener->SetEntryProgress(0, 0, 0);
   }
   const int sleepTime = ApplyConnectionSettings(Http);
-  DeleteCategories(*Db);
-  InsertCategory(*Db, 0, " ", "");
-  DeleteCategoryMemberships(*Db);
+  // Stored memberships of a category this run does not finish are still right only
+  // for the list they were read with.
+  const bool sameList = LoadCategoryCrawlList(*Db) == CategoryListText(CategoryList);
+  TCategoryReads reads(CategoryList.size());
   std::string url;
+  bool failed = false;
   try {
-    Crawl(url, sleepTime);
+    Crawl(url, sleepTime, reads);
+  } catch (const std::exception& e) {
+    Log("Error: " + url);
+    Log(e.what());
+    failed = true;
+  }
+  try {
+    reads.Store(*Db, CategoryList, sameList);
   } catch (const std::exception& e) {
     Log("Error: " + url);
     Log(e.what());
     return false;
   }
+  if (failed)
+    return false;
+  Log("終了しました。");
   return true;
 }
 
-void TCategoryCrawl::Crawl(std::string& url, int sleepTime) {
+void TCategoryCrawl::Crawl(std::string& url, int sleepTime, TCategoryReads& reads) {
   const std::string scriptPath = BlogConfig.GetScriptPath();
   std::error_code error;
   if (!std::filesystem::is_regular_file(scriptPath, error))
@@ -39,22 +51,20 @@ void TCategoryCrawl::Crawl(std::string& url, int sleepTime) {
   parser.SetTimeLimit(ScriptTimeLimit);
   parser.LoadScript(BlogConfig.GetLanguage(), ReadScript());
   try {
-    for (int i = 0; i < static_cast<int>(CategoryList.size()); ++i) {
+    for (std::size_t i = 0; i < CategoryList.size(); ++i) {
       if (Listener) {
-        Listener->SetCategoryProgress(0, static_cast<int>(CategoryList.size()), i + 1);
+        Listener->SetCategoryProgress(0, static_cast<int>(CategoryList.size()), static_cast<int>(i + 1));
         Listener->SetEntryProgress(0, 0, 0);
       }
       url = CategoryList[i].url;
       if (Canceled)
         break;
-      InsertCategory(*Db, i + 1, CategoryList[i].name, CategoryList[i].url);
-      ReadCategory(parser, i + 1, url);
+      ReadCategory(parser, i, url, reads);
       WaitAfterPage(sleepTime, &Canceled);
     }
   } catch (const CanceledInFlight&) {
     // A cancel that stopped a request ends the crawl as a cancel seen between categories.
   }
-  Log("終了しました。");
 }
 
 std::string TCategoryCrawl::AbsoluteOrAsIs(const std::string& url) const {
@@ -66,8 +76,9 @@ std::string TCategoryCrawl::AbsoluteOrAsIs(const std::string& url) const {
   }
 }
 
-void TCategoryCrawl::ReadCategory(TCategoryParser& parser, int id, std::string& url) {
-  const std::string& name = CategoryList[static_cast<size_t>(id - 1)].name;
+void TCategoryCrawl::ReadCategory(TCategoryParser& parser, std::size_t index, std::string& url,
+                                  TCategoryReads& reads) {
+  const std::string& name = CategoryList[index].name;
   while (!url.empty()) {
     ShowUrl(url);
     const std::string page = FetchPage(url, LookUpCodePage(BlogConfig));
@@ -78,11 +89,11 @@ void TCategoryCrawl::ReadCategory(TCategoryParser& parser, int id, std::string& 
       entryUrl = AbsoluteOrAsIs(entryUrl);
     if (Listener)
       Listener->SetEntryProgress(0, static_cast<int>(urls.size()), 0);
-    if (!urls.empty())
-      InsertCategoryMemberships(*Db, id, urls);
+    reads.Add(index, urls);
     Log("OK: " + url + " " + name);
     url = Absolute(parser.GetNextCategoryUrl(page));
     if (parser.HasError())
       throw std::runtime_error(parser.GetErrorText());
   }
+  reads.MarkComplete(index);
 }

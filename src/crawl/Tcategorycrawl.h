@@ -5,8 +5,12 @@
 
 #include <vector>
 
+class TCategoryParser;
+class TCategoryReads;
+
 // The category crawl: reads every page of each category in turn and stores which
-// entry URLs each lists. The stored categories and memberships are rebuilt.
+// entry URLs each lists. What it read replaces the stored memberships only when it
+// ends: a category not read to its last page keeps what it had.
 class TCategoryCrawl : public TCrawlJob {
 public:
   void SetCategories(const std::vector<TCategoryData>& categories) { CategoryList = categories; }
@@ -14,8 +18,9 @@ public:
   bool Run() override;
 
 private:
-  void Crawl(std::string& url, int sleepTime);
-  void ReadCategory(class TCategoryParser& parser, int id, std::string& url);
+  void Crawl(std::string& url, int sleepTime, TCategoryReads& reads);
+  void ReadCategory(TCategoryParser& parser, std::size_t index, std::string& url,
+                    TCategoryReads& reads);
   std::string AbsoluteOrAsIs(const std::string& url) const;
 
   std::vector<TCategoryData> CategoryList;

@@ -2,6 +2,7 @@
 
 #include "crawl/Tentryparser.h"
 #include "crawl/Tkdatetext.h"
+#include "crawl/Tkurlkey.h"
 #include "crawl/Tpagefetch.h"
 #include "store/Tdbconnection.h"
 #include "store/Tentry.h"
@@ -11,24 +12,40 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <unordered_set>
 
 bool TEntryCrawl::Run() {
   const int sleepTime = ApplyConnectionSettings(Http);
-  DeleteEntries(*Db, NewEntryOnly);
+  DeleteEntries(*Db, true);
   std::string url = StartUrl;
   TEntryParser parser;
   parser.SetTimeLimit(ScriptTimeLimit);
+  bool complete = false;
+  bool failed = false;
   try {
-    Crawl(url, parser, sleepTime);
+    complete = Crawl(url, parser, sleepTime);
+  } catch (const std::exception& e) {
+    Log("Error: " + url);
+    Log(e.what());
+    // New entries found before a failure are not known to lead up to the stored ones.
+    if (NewEntryOnly)
+      return false;
+    failed = true;
+  }
+  try {
+    StoreWhatWasRead(complete);
   } catch (const std::exception& e) {
     Log("Error: " + url);
     Log(e.what());
     return false;
   }
+  if (failed)
+    return false;
+  Log("終了しました。");
   return true;
 }
 
-void TEntryCrawl::Crawl(std::string& url, TEntryParser& parser, int sleepTime) {
+bool TEntryCrawl::Crawl(std::string& url, TEntryParser& parser, int sleepTime) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(BlogConfig.GetScriptPath(), error))
     throw std::runtime_error("ブログのスクリプトファイルが見つかりません。");
@@ -42,42 +59,60 @@ void TEntryCrawl::Crawl(std::string& url, TEntryParser& parser, int sleepTime) {
       throw std::runtime_error("最新エントリーのURLの取得に失敗しました。");
     Log("OK: " + url + " 最新エントリーのURLを取得しました。");
     WaitAfterPage(sleepTime, &Canceled);
-
-    // One transaction for the chain instead of one per entry, each of which writes
-    // the file. However the chain ends, what it stored is kept, as without it.
-    TDbTransaction transaction(Db->GetConnection());
-    try {
-      while (!url.empty() && !Canceled) {
-        ShowUrl(url);
-        const std::string page = FetchPage(url, codePage);
-        const TParsedEntry parsed = parser.Parse(page);
-        if (parsed.Date.empty() && parsed.Title.empty())
-          throw std::runtime_error("ERROR: " + url);
-        const bool known = EntryExists(*Db, url);
-        if (known && NewEntryOnly) {
-          url.clear();
-          break;
-        }
-        if (!known) {
-          const std::optional<double> date = ReadDateText(parsed.Date);
-          if (!date)
-            Log("Error: " + parsed.Date + " は日付ではありません。");
-          InsertEntry(*Db, url, parsed.Title, date.value_or(0), NewEntryOnly);
-        }
-        Log("OK: " + url + " " + parsed.Title);
-        url = Absolute(parsed.NextUrl);
-        WaitAfterPage(sleepTime, &Canceled);
-      }
-    } catch (...) {
-      if (sqlite3_get_autocommit(Db->GetConnection().GetHandle()) == 0)
-        transaction.Commit();
-      throw;
-    }
-    transaction.Commit();
+    ReadChain(url, parser, codePage, sleepTime);
   } catch (const CanceledInFlight&) {
     // A cancel that stopped a request ends the crawl as a cancel seen in the loop.
   }
-  if (NewEntryOnly)
+  return url.empty();
+}
+
+void TEntryCrawl::ReadChain(std::string& url, TEntryParser& parser, int codePage, int sleepTime) {
+  // One transaction for the chain instead of one per entry, each of which writes
+  // the file. However the chain ends, what it staged is kept for the final step.
+  TDbTransaction transaction(Db->GetConnection());
+  std::unordered_set<std::string> read;
+  try {
+    while (!url.empty() && !Canceled) {
+      ShowUrl(url);
+      const std::string page = FetchPage(url, codePage);
+      const TParsedEntry parsed = parser.Parse(page);
+      if (parsed.Date.empty() && parsed.Title.empty())
+        throw std::runtime_error("ERROR: " + url);
+      if (NewEntryOnly && EntryExists(*Db, url)) {
+        url.clear();
+        break;
+      }
+      if (read.insert(UrlKey(url)).second) {
+        const std::optional<double> date = ReadDateText(parsed.Date);
+        if (!date)
+          Log("Error: " + parsed.Date + " は日付ではありません。");
+        InsertEntry(*Db, url, parsed.Title, date.value_or(0), true);
+      }
+      Log("OK: " + url + " " + parsed.Title);
+      url = Absolute(parsed.NextUrl);
+      WaitAfterPage(sleepTime, &Canceled);
+    }
+  } catch (...) {
+    if (sqlite3_get_autocommit(Db->GetConnection().GetHandle()) == 0)
+      transaction.Commit();
+    throw;
+  }
+  transaction.Commit();
+}
+
+void TEntryCrawl::StoreWhatWasRead(bool complete) {
+  if (NewEntryOnly) {
     MergeStagedEntries(*Db);
-  Log("終了しました。");
+    return;
+  }
+  const std::int32_t read = CountEntries(*Db, true);
+  if (complete) {
+    ReplaceEntriesWithStaged(*Db);
+    Log("エントリーの一覧を読み込んだ " + std::to_string(read) + " 件で置き換えました。");
+    return;
+  }
+  MergeStagedEntries(*Db);
+  const std::int32_t kept = CountEntries(*Db, false) - read;
+  Log("最後まで読めなかったため、読み込んだ " + std::to_string(read) +
+      " 件の後ろに保存済みのエントリー " + std::to_string(kept) + " 件を残しました。");
 }

@@ -2,9 +2,13 @@
 
 #include "crawl/Tcrawljob.h"
 
+class TEntryParser;
+
 // The entry crawl: from the blog's top page to its newest entry, then from entry to
-// older entry, storing each one. In new-entries-only mode it stops at the first
-// entry already stored and puts the new ones in front of the stored ones.
+// older entry, reading each one into tmp_entries. A chain read to its end replaces
+// the stored entries; a crawl that fails or is cancelled keeps the stored entries it
+// did not reach behind the ones it read. In new-entries-only mode it stops at the
+// first entry already stored and puts the new ones in front of the stored ones.
 class TEntryCrawl : public TCrawlJob {
 public:
   void SetStartUrl(const std::string& url) { StartUrl = url; }
@@ -13,7 +17,10 @@ public:
   bool Run() override;
 
 private:
-  void Crawl(std::string& url, class TEntryParser& parser, int sleepTime);
+  // True when the chain reached its end (or, in new-entries-only mode, a stored entry).
+  bool Crawl(std::string& url, TEntryParser& parser, int sleepTime);
+  void ReadChain(std::string& url, TEntryParser& parser, int codePage, int sleepTime);
+  void StoreWhatWasRead(bool complete);
 
   std::string StartUrl;
   bool NewEntryOnly = false;

@@ -20,3 +20,15 @@ void InsertCategoryMemberships(TProjectDb& db, std::int32_t categoryId,
   }
   db.Query.Close();
 }
+
+void DeleteCategoryMembershipsExcept(TProjectDb& db, const std::vector<std::int32_t>& keptIds) {
+  // One pass over the table whatever the number of categories: the ids go into the
+  // statement text, being numbers formatted here.
+  std::string ids;
+  for (const std::int32_t id : keptIds)
+    ids += (ids.empty() ? "" : ",") + std::to_string(id);
+  db.Query.Close();
+  db.Query.SetSql("delete from categories_entry where category_id not in (" + ids + ")");
+  db.Query.Execute();
+  db.Query.Close();
+}

@@ -10,3 +10,5 @@ class TProjectDb;
 void DeleteCategoryMemberships(TProjectDb& db);
 void InsertCategoryMemberships(TProjectDb& db, std::int32_t categoryId,
                                const std::vector<std::string>& urls);
+// Removes every membership whose category is not one of keptIds.
+void DeleteCategoryMembershipsExcept(TProjectDb& db, const std::vector<std::int32_t>& keptIds);

@@ -11,6 +11,17 @@ std::string TargetTable(bool staging) {
   return staging ? "tmp_entries" : "entries";
 }
 
+void MoveStagedIntoEntries(TProjectDb& db) {
+  db.Query.Close();
+  db.Query.SetSql("delete from entries");
+  db.Query.Execute();
+  db.Query.SetSql(
+      "insert into entries (id, url, タイトル, 日付) select id, url, タイトル, 日付 from tmp_entries");
+  db.Query.Execute();
+  db.Query.SetSql("delete from tmp_entries");
+  db.Query.Execute();
+}
+
 }
 
 TEntry::TEntry(std::int32_t id, std::string url, std::string title, TDateTime date,
@@ -45,6 +56,15 @@ void InsertEntry(TProjectDb& db, const std::string& url, const std::string& titl
   db.Query.Execute();
 }
 
+std::int32_t CountEntries(TProjectDb& db, bool staging) {
+  db.Query.Close();
+  db.Query.SetSql("select count(*) as cnt from " + TargetTable(staging));
+  db.Query.Open();
+  const std::int32_t count = db.Query.GetInteger("cnt");
+  db.Query.Close();
+  return count;
+}
+
 bool EntryExists(TProjectDb& db, const std::string& url) {
   db.Query.SetSql("select count(*) as cnt from entries where url=:URL");
   db.Query.SetText("URL", url);
@@ -59,11 +79,8 @@ std::vector<TEntry> LoadEntries(TProjectDb& db) {
   // Rows come ordered by id, one per membership; the distinct, ascending category
   // ids of an entry are made here rather than by a DISTINCT over the whole rows,
   // which costs more than the rest of the query.
-  db.Query.SetSql("select count(*) as cnt from entries");
-  db.Query.Open();
   std::vector<TEntry> entries;
-  entries.reserve(static_cast<std::size_t>(db.Query.GetInteger("cnt")));
-  db.Query.Close();
+  entries.reserve(static_cast<std::size_t>(CountEntries(db, false)));
   db.Query.SetSql(
       "SELECT entries.id, entries.url, entries.タイトル, entries.日付, comments.comment, "
       "categories_entry.category_id FROM (entries LEFT JOIN comments ON entries.url = "
@@ -96,14 +113,21 @@ std::vector<TEntry> LoadEntries(TProjectDb& db) {
 
 void MergeStagedEntries(TProjectDb& db) {
   TDbTransaction transaction(db.GetConnection());
-  for (const TEntry& entry : LoadEntries(db))
-    InsertEntry(db, entry.GetUrl(), entry.GetTitle(), entry.GetDate(), true);
-  db.Query.Close();
-  db.Query.SetSql("delete from entries");
+  const std::int32_t staged = GetMaxEntryId(db, true);
+  // One statement instead of an insert per stored entry; the IN list is built once
+  // and its nulls left out, which would otherwise make every comparison unknown.
+  db.Query.SetSql(
+      "insert into tmp_entries (id, url, タイトル, 日付) select :BASE + row_number() over "
+      "(order by id), url, タイトル, 日付 from entries where url is null or url collate nocase "
+      "not in (select url from tmp_entries where url is not null) order by id");
+  db.Query.SetInteger("BASE", staged);
   db.Query.Execute();
-  db.Query.SetSql("insert into entries select * from tmp_entries");
-  db.Query.Execute();
-  db.Query.SetSql("delete from tmp_entries");
-  db.Query.Execute();
+  MoveStagedIntoEntries(db);
+  transaction.Commit();
+}
+
+void ReplaceEntriesWithStaged(TProjectDb& db) {
+  TDbTransaction transaction(db.GetConnection());
+  MoveStagedIntoEntries(db);
   transaction.Commit();
 }

@@ -42,8 +42,12 @@ void InsertEntry(TProjectDb& db, const std::string& url, const std::string& titl
                  bool staging);
 // Looks in entries only; a staged URL does not count.
 bool EntryExists(TProjectDb& db, const std::string& url);
+std::int32_t CountEntries(TProjectDb& db, bool staging);
 // Every entry with its comment and category ids, in ascending id order.
 std::vector<TEntry> LoadEntries(TProjectDb& db);
-// Puts the current entries behind the staged ones, makes that the new entries and
+// Puts the current entries whose URL is not staged (compared without regard to
+// case) behind the staged ones in their order, makes that the new entries and
 // empties tmp_entries, all or nothing.
 void MergeStagedEntries(TProjectDb& db);
+// Makes the staged entries the new entries and empties tmp_entries, all or nothing.
+void ReplaceEntriesWithStaged(TProjectDb& db);

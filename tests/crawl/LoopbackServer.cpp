@@ -125,6 +125,10 @@ void LoopbackServer::Serve(int socket) {
         while (!Stopping)
           std::this_thread::sleep_for(std::chrono::milliseconds(20));
         open = false;
+      } else if (response->empty()) {
+        const linger reset{1, 0};
+        setsockopt(socket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        open = false;
       } else {
         open = SendAll(socket, *response) &&
                strcasecmp(request.Header("Connection").c_str(), "close") != 0;

@@ -19,8 +19,8 @@ struct HttpRequest {
   std::string Header(std::string_view name) const;
 };
 
-// What the server sends back: the raw response bytes, or nothing to keep the
-// connection open without ever answering.
+// What the server sends back: the raw response bytes, nothing to keep the
+// connection open without ever answering, or an empty text to reset it.
 using HttpHandler = std::function<std::optional<std::string>(const HttpRequest&)>;
 
 // A small HTTP/1.1 server on 127.0.0.1 and a free port, each connection on its own

@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -41,7 +43,7 @@ protected:
   // cancelAfter, when given, cancels the crawl from another thread after that time.
   bool Crawl(bool newEntryOnly = false, std::chrono::milliseconds cancelAfter = {}) {
     TEntryCrawl crawl;
-    crawl.SetStartUrl(Blog.Url("/"));
+    crawl.SetStartUrl(StartUrl.empty() ? Blog.Url("/") : StartUrl);
     crawl.SetDb(&Db);
     crawl.SetNewEntryOnly(newEntryOnly);
     crawl.SetBlogConfig(Blog.BlogType());
@@ -69,9 +71,31 @@ protected:
     return urls;
   }
 
+  // Column v of every row the query gives.
+  Lines Column(const std::string& sql) {
+    Lines rows;
+    Db.Query.SetSql(sql);
+    for (Db.Query.Open(); !Db.Query.Eof(); Db.Query.Next())
+      rows.push_back(Db.Query.GetText("v"));
+    Db.Query.Close();
+    return rows;
+  }
+
+  // Everything an entry crawl must never lose or change behind the user's back.
+  Lines StoredRows() {
+    Lines rows = Column("select id || ' ' || url || ' ' || タイトル || ' ' || 日付 as v from entries order by id");
+    for (const std::string& row : Column("select url || ' ' || comment as v from comments order by rowid"))
+      rows.push_back(row);
+    for (const std::string& row :
+         Column("select category_id || ' ' || url as v from categories_entry order by rowid"))
+      rows.push_back(row);
+    return rows;
+  }
+
   TestBlog Blog;
   TProjectDb Db;
   RecordingListener Listener;
+  std::string StartUrl;
 };
 
 TEST_F(EntryCrawlTest, AFullCrawlStoresEveryEntryNewestFirst) {
@@ -80,7 +104,8 @@ TEST_F(EntryCrawlTest, AFullCrawlStoresEveryEntryNewestFirst) {
   EXPECT_EQ(Listener.Lines, (Lines{"OK: " + Blog.Url("/e/3") + " 最新エントリーのURLを取得しました。",
                                    "OK: " + Blog.Url("/e/3") + " 三つ目",
                                    "OK: " + Blog.Url("/e/2") + " 二つ目",
-                                   "OK: " + Blog.Url("/e/1") + " 一つ目", "終了しました。"}))
+                                   "OK: " + Blog.Url("/e/1") + " 一つ目",
+                                   "エントリーの一覧を読み込んだ 3 件で置き換えました。", "終了しました。"}))
       << "relative URLs are resolved against the page just read";
   const auto entries = LoadEntries(Db);
   ASSERT_EQ(entries.size(), 3u);
@@ -131,7 +156,7 @@ TEST_F(EntryCrawlTest, UnreadableDatesAreLoggedAndStoredAsDayZero) {
   EXPECT_EQ(entries[1].GetDate(), 0.0);
 }
 
-TEST_F(EntryCrawlTest, FailuresEndTheCrawlWithTwoLinesAndKeepWhatWasStored) {
+TEST_F(EntryCrawlTest, FailuresEndTheCrawlWithTwoLinesAndKeepWhatWasRead) {
   const struct {
     std::string path;
     std::string page;
@@ -151,9 +176,11 @@ TEST_F(EntryCrawlTest, FailuresEndTheCrawlWithTwoLinesAndKeepWhatWasStored) {
     Blog.SetPage(c.path, c.page);
     EXPECT_FALSE(Crawl()) << c.path;
     const Lines& lines = Listener.Lines;
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], "Error: " + (c.shownUrl.empty() ? "" : Blog.Url(c.shownUrl)));
-    EXPECT_NE(lines.back().find(c.message), std::string::npos) << lines.back();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 3], "Error: " + (c.shownUrl.empty() ? "" : Blog.Url(c.shownUrl)));
+    EXPECT_NE(lines[lines.size() - 2].find(c.message), std::string::npos) << lines[lines.size() - 2];
+    EXPECT_EQ(lines.back(), "最後まで読めなかったため、読み込んだ " + std::to_string(c.stored) +
+                                " 件の後ろに保存済みのエントリー 0 件を残しました。");
     EXPECT_EQ(LoadEntries(Db).size(), c.stored) << c.path;
   }
 }
@@ -162,17 +189,18 @@ TEST_F(EntryCrawlTest, AServerErrorPartWay) {
   Blog.SetPage("/e/2", TestBlog::EntryPage("2024/05/02", "二つ目", "/e/1"));
   Blog.SetStatus("/e/1", 500, "Internal Server Error");
   EXPECT_FALSE(Crawl());
-  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "Error: " + Blog.Url("/e/1"));
-  EXPECT_EQ(Listener.Lines.back(), "HTTP/1.1 500 Internal Server Error");
+  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 3], "Error: " + Blog.Url("/e/1"));
+  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "HTTP/1.1 500 Internal Server Error");
   EXPECT_EQ(LoadEntries(Db).size(), 2u);
 }
 
-TEST_F(EntryCrawlTest, AMissingScriptEmptiesTheEntriesFirst) {
+TEST_F(EntryCrawlTest, AMissingScriptKeepsTheStoredEntries) {
   ASSERT_TRUE(Crawl());
   std::filesystem::remove(Blog.ScriptPath());
   EXPECT_FALSE(Crawl());
-  EXPECT_EQ(Listener.Lines, (Lines{"Error: " + Blog.Url("/"), "ブログのスクリプトファイルが見つかりません。"}));
-  EXPECT_TRUE(LoadEntries(Db).empty());
+  EXPECT_EQ(Listener.Lines, (Lines{"Error: " + Blog.Url("/"), "ブログのスクリプトファイルが見つかりません。",
+                                   "最後まで読めなかったため、読み込んだ 0 件の後ろに保存済みのエントリー 3 件を残しました。"}));
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/2"), "3 " + Blog.Url("/e/1")}));
 }
 
 TEST_F(EntryCrawlTest, AFailureInNewEntriesOnlyModeLeavesTheEntriesAlone) {
@@ -192,7 +220,8 @@ TEST_F(EntryCrawlTest, ACircleRunsUntilCancelAndStoresEachEntryOnce) {
   int okLines = 0;
   Listener.CancelWhen = [&](const std::string& line) { return line.rfind("OK: ", 0) == 0 && ++okLines == 8; };
   EXPECT_TRUE(Crawl());
-  EXPECT_EQ(Listener.Lines.size(), 9u);
+  EXPECT_EQ(Listener.Lines.size(), 10u);
+  EXPECT_EQ(Listener.Lines[8], "最後まで読めなかったため、読み込んだ 3 件の後ろに保存済みのエントリー 0 件を残しました。");
   EXPECT_EQ(Listener.Lines.back(), "終了しました。");
   EXPECT_EQ(Urls().size(), 3u);
 }
@@ -210,6 +239,141 @@ TEST_F(EntryCrawlTest, CancelStopsARequestInFlightAndStillMerges) {
   EXPECT_EQ(Listener.Lines.back(), "終了しました。");
   EXPECT_EQ(Urls().front(), "1 " + Blog.Url("/e/5")) << "the entry read before the cancel is merged";
   EXPECT_EQ(Urls().size(), 4u);
+}
+
+// Six stored entries, /e/6 newest, with comments and memberships. The blog has since
+// gained /e/7 and lost /e/5, and retitled what it still lists; the second crawl
+// breaks at one point of that chain.
+TEST_F(EntryCrawlTest, ACrawlThatBreaksAnywhereLosesNoStoredEntryCommentOrMembership) {
+  const auto storeSixEntries = [&] {
+    Reset();
+    Blog.SetPage("/", "top recent:/e/6;");
+    for (int n = 6; n >= 1; --n)
+      Blog.SetPage("/e/" + std::to_string(n),
+                   TestBlog::EntryPage("2024/05/0" + std::to_string(n), "古" + std::to_string(n),
+                                       n > 1 ? "/e/" + std::to_string(n - 1) : ""));
+    ASSERT_TRUE(Crawl());
+    for (const int n : {5, 1}) {
+      TEntry entry(0, Blog.Url("/e/" + std::to_string(n)), "", 0);
+      entry.SetComment("感想" + std::to_string(n));
+      SaveComment(Db, entry);
+    }
+    InsertCategoryMemberships(Db, 1, {Blog.Url("/e/5"), Blog.Url("/e/3")});
+    InsertCategoryMemberships(Db, 2, {Blog.Url("/e/6")});
+    const std::vector<std::pair<int, int>> chain = {{7, 6}, {6, 4}, {4, 3}, {3, 2}, {2, 1}, {1, 0}};
+    Blog.SetPage("/", "top recent:/e/7;");
+    for (const auto& [n, next] : chain)
+      Blog.SetPage("/e/" + std::to_string(n),
+                   TestBlog::EntryPage("2024/06/0" + std::to_string(n), "新" + std::to_string(n),
+                                       next ? "/e/" + std::to_string(next) : ""));
+  };
+  const std::string away = Blog.ScriptPath() + ".away";
+  const std::string refused =
+      "create trigger full before insert on tmp_entries when new.タイトル like '新%' and "
+      "(select count(*) from tmp_entries) >= 3 begin select raise(abort, 'disk full'); end";
+  const struct {
+    std::string name;
+    std::function<void()> breakIt;
+    std::string shownUrl;  // "" for a cancel, which logs no error
+    std::string message;
+    Lines titles;
+  } cases[] = {
+      {"top page unreachable", [&] { StartUrl = "http://127.0.0.1:1/"; }, "http://127.0.0.1:1/", "connect",
+       {"古6", "古5", "古4", "古3", "古2", "古1"}},
+      {"script file missing", [&] { std::filesystem::rename(Blog.ScriptPath(), away); }, Blog.Url("/"),
+       "ブログのスクリプトファイルが見つかりません。", {"古6", "古5", "古4", "古3", "古2", "古1"}},
+      {"script error", [&] { Blog.SetPage("/e/4", "fail:GetTitle;"); }, Blog.Url("/e/4"), "GetTitle failed",
+       {"新7", "新6", "古5", "古4", "古3", "古2", "古1"}},
+      {"server error", [&] { Blog.SetStatus("/e/3", 500, "Internal Server Error"); }, Blog.Url("/e/3"),
+       "500 Internal Server Error", {"新7", "新6", "新4", "古5", "古3", "古2", "古1"}},
+      {"connection reset", [&] { Blog.ResetConnection("/e/2"); }, Blog.Url("/e/2"), "Connection reset",
+       {"新7", "新6", "新4", "新3", "古5", "古2", "古1"}},
+      {"cancel",
+       [&] {
+         Listener.CancelWhen = [&](const std::string& line) { return line == "OK: " + Blog.Url("/e/4") + " 新4"; };
+       },
+       "", "", {"新7", "新6", "新4", "古5", "古3", "古2", "古1"}},
+      {"database write refused", [&] { Db.GetConnection().ExecuteDirect(refused); }, Blog.Url("/e/3"),
+       "disk full", {"新7", "新6", "新4", "古5", "古3", "古2", "古1"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    storeSixEntries();
+    const Lines comments = Column("select url || ' ' || comment as v from comments order by rowid");
+    const Lines memberships = Column("select category_id || ' ' || url as v from categories_entry order by rowid");
+    c.breakIt();
+
+    EXPECT_EQ(Crawl(), c.shownUrl.empty());
+    StartUrl.clear();
+    Listener.CancelWhen = nullptr;
+
+    const auto entries = LoadEntries(Db);
+    Lines titles;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      titles.push_back(entries[i].GetTitle());
+      EXPECT_EQ(entries[i].GetId(), static_cast<int>(i + 1));
+      EXPECT_EQ(entries[i].GetUrl(), Blog.Url("/e/" + entries[i].GetTitle().substr(3)));
+    }
+    EXPECT_EQ(titles, c.titles) << "the entries read, then the stored ones not read in their old order";
+    EXPECT_EQ(Column("select url || ' ' || comment as v from comments order by rowid"), comments);
+    EXPECT_EQ(Column("select category_id || ' ' || url as v from categories_entry order by rowid"), memberships);
+
+    const size_t read = static_cast<size_t>(std::count_if(
+        c.titles.begin(), c.titles.end(), [](const std::string& title) { return title.starts_with("新"); }));
+    const std::string kept = "最後まで読めなかったため、読み込んだ " + std::to_string(read) +
+                             " 件の後ろに保存済みのエントリー " + std::to_string(c.titles.size() - read) +
+                             " 件を残しました。";
+    const Lines& lines = Listener.Lines;
+    ASSERT_GE(lines.size(), 3u);
+    if (c.shownUrl.empty()) {
+      EXPECT_EQ(lines[lines.size() - 2], kept);
+      EXPECT_EQ(lines.back(), "終了しました。");
+    } else {
+      EXPECT_EQ(lines[lines.size() - 3], "Error: " + c.shownUrl);
+      EXPECT_NE(lines[lines.size() - 2].find(c.message), std::string::npos) << lines[lines.size() - 2];
+      EXPECT_EQ(lines.back(), kept);
+    }
+    if (std::filesystem::exists(away))
+      std::filesystem::rename(away, Blog.ScriptPath());
+  }
+}
+
+TEST_F(EntryCrawlTest, AChainReadToItsEndDropsWhatTheBlogNoLongerHas) {
+  ASSERT_TRUE(Crawl());
+  TEntry gone(2, Blog.Url("/e/2"), "", 0);
+  gone.SetComment("消えた記事の感想");
+  SaveComment(Db, gone);
+  Blog.SetPage("/e/3", TestBlog::EntryPage("2024/05/03", "三つ目", "/e/1"));
+
+  EXPECT_TRUE(Crawl());
+  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "エントリーの一覧を読み込んだ 2 件で置き換えました。");
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/1")}));
+  EXPECT_EQ(Column("select comment as v from comments"), (Lines{"消えた記事の感想"}))
+      << "comments are keyed by URL and outlive the entry";
+}
+
+TEST_F(EntryCrawlTest, AFinalStepThatFailsLeavesTheEntriesAsTheyWere) {
+  const struct {
+    std::string name;
+    bool chainEnds;
+  } cases[] = {{"complete chain", true}, {"broken chain", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    ASSERT_TRUE(Crawl());
+    const Lines before = StoredRows();
+    Blog.SetPage("/", "top recent:/e/4;");
+    Blog.SetPage("/e/4", TestBlog::EntryPage("2024/05/04", "四つ目", "/e/3"));
+    if (!c.chainEnds)
+      Blog.SetStatus("/e/2", 500, "Internal Server Error");
+    Db.GetConnection().ExecuteDirect(
+        "create trigger full before insert on entries begin select raise(abort, 'disk full'); end");
+
+    EXPECT_FALSE(Crawl());
+    EXPECT_EQ(StoredRows(), before);
+    EXPECT_NE(Listener.Lines.back().find("disk full"), std::string::npos) << Listener.Lines.back();
+    EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2].rfind("Error: ", 0), 0u);
+  }
 }
 
 }

@@ -36,6 +36,7 @@ void TestBlog::SetPage(const std::string& path, const std::string& body) {
   std::lock_guard lock(Mutex);
   Pages[path] = body;
   Statuses.erase(path);
+  std::erase(Resetting, path);
 }
 
 void TestBlog::SetStatus(const std::string& path, int status, const std::string& reason) {
@@ -46,6 +47,11 @@ void TestBlog::SetStatus(const std::string& path, int status, const std::string&
 void TestBlog::Hang(const std::string& path) {
   std::lock_guard lock(Mutex);
   Hanging.push_back(path);
+}
+
+void TestBlog::ResetConnection(const std::string& path) {
+  std::lock_guard lock(Mutex);
+  Resetting.push_back(path);
 }
 
 std::string TestBlog::EntryPage(const std::string& date, const std::string& title,
@@ -61,6 +67,8 @@ std::optional<std::string> TestBlog::Answer(const HttpRequest& request) {
   std::lock_guard lock(Mutex);
   if (std::find(Hanging.begin(), Hanging.end(), request.Target) != Hanging.end())
     return std::nullopt;
+  if (std::find(Resetting.begin(), Resetting.end(), request.Target) != Resetting.end())
+    return std::string();
   if (const auto status = Statuses.find(request.Target); status != Statuses.end())
     return HttpResponse(status->second.first, status->second.second, "error page");
   const auto page = Pages.find(request.Target);

@@ -18,11 +18,14 @@ class TestBlog {
 public:
   TestBlog();
 
+  // Also makes the path answer normally again.
   void SetPage(const std::string& path, const std::string& body);
   // Answers this path with a status other than 200.
   void SetStatus(const std::string& path, int status, const std::string& reason);
   // Never answers this path.
   void Hang(const std::string& path);
+  // Resets the connection instead of answering this path.
+  void ResetConnection(const std::string& path);
 
   std::string Url(const std::string& path) const { return Server.Url(path); }
   // An entry page; next is the older entry's URL as the script returns it.
@@ -40,6 +43,7 @@ private:
   std::map<std::string, std::string> Pages;
   std::map<std::string, std::pair<int, std::string>> Statuses;
   std::vector<std::string> Hanging;
+  std::vector<std::string> Resetting;
   LoopbackServer Server;
 };
 

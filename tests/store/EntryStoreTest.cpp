@@ -100,6 +100,24 @@ TEST_F(EntryStoreTest, MergingPutsStagedEntriesInFrontAndKeepsTheRest) {
   EXPECT_EQ(CountRows(Db, "tmp_entries"), 0);
 }
 
+TEST_F(EntryStoreTest, MergingDropsStoredEntriesReadAgainWhateverTheirCase) {
+  for (const char* url : {"http://b/old1", "http://b/OLD2", "http://b/old3"})
+    InsertEntry(Db, url, "old", 1, false);
+  DeleteEntries(Db, true);
+  InsertEntry(Db, "http://b/new", "new", 2, true);
+  InsertEntry(Db, "http://b/old2", "read again", 2, true);
+  Db.GetConnection().ExecuteDirect("insert into tmp_entries values (3, null, 'no url', 2)");
+
+  MergeStagedEntries(Db);
+
+  const auto entries = LoadEntries(Db);
+  EXPECT_EQ(Urls(entries), (std::vector<std::string>{"http://b/new", "http://b/old2", "", "http://b/old1",
+                                                     "http://b/old3"}))
+      << "a staged row without URL must not hide the stored entries";
+  EXPECT_EQ(Ids(entries), (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(entries[1].GetTitle(), "read again");
+}
+
 TEST_F(EntryStoreTest, MergingNothingRenumbersInTheSameOrder) {
   Db.GetConnection().ExecuteDirect(
       "insert into entries values (4, 'http://b/a', 'a', 1);"
@@ -111,19 +129,27 @@ TEST_F(EntryStoreTest, MergingNothingRenumbersInTheSameOrder) {
   EXPECT_EQ(Urls(entries), (std::vector<std::string>{"http://b/a", "http://b/b", "http://b/c"}));
 }
 
-TEST_F(EntryStoreTest, AMergeThatFailsPartWayLosesNothing) {
-  InsertEntry(Db, "http://b/old", "old", 1, false);
-  InsertEntry(Db, "http://b/new", "new", 2, true);
-  // Fails on the copy back into entries, after entries has been emptied.
-  Db.GetConnection().ExecuteDirect(
-      "create trigger refuse before insert on entries when new.url = 'http://b/new' "
-      "begin select raise(abort, 'refused'); end");
+TEST_F(EntryStoreTest, AMergeOrReplaceThatFailsPartWayLosesNothing) {
+  const struct {
+    const char* name;
+    void (*step)(TProjectDb&);
+  } steps[] = {{"merge", MergeStagedEntries}, {"replace", ReplaceEntriesWithStaged}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    Db.New(BlankProject());
+    InsertEntry(Db, "http://b/old", "old", 1, false);
+    InsertEntry(Db, "http://b/new", "new", 2, true);
+    // Fails on the copy back into entries, after entries has been emptied.
+    Db.GetConnection().ExecuteDirect(
+        "create trigger refuse before insert on entries when new.url = 'http://b/new' "
+        "begin select raise(abort, 'refused'); end");
 
-  EXPECT_THROW(MergeStagedEntries(Db), TDbError);
+    EXPECT_THROW(step.step(Db), TDbError);
 
-  EXPECT_EQ(Urls(LoadEntries(Db)), (std::vector<std::string>{"http://b/old"}));
-  EXPECT_EQ(CountRows(Db, "tmp_entries"), 1);
-  EXPECT_EQ(Scalar(Db, "select url as v from tmp_entries"), "http://b/new");
+    EXPECT_EQ(Urls(LoadEntries(Db)), (std::vector<std::string>{"http://b/old"}));
+    EXPECT_EQ(CountRows(Db, "tmp_entries"), 1);
+    EXPECT_EQ(Scalar(Db, "select url as v from tmp_entries"), "http://b/new");
+  }
 }
 
 }

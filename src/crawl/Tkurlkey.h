@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+// A URL folded as the url columns compare it (NOCASE: ASCII letters only), so that
+// what a crawl keeps in memory matches what the database would take as one URL.
+std::string UrlKey(const std::string& url);
