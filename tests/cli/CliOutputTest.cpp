@@ -101,7 +101,7 @@ TEST_F(CliOutputTest, TheCrawlLogAndTheStatusLineShowNoControlCharacters) {
   EXPECT_EQ(crawl.Status, 1) << "the category page fails";
   EXPECT_TRUE(Printable(crawl.Out));
   std::vector<std::string> lines = SplitLines(crawl.Out);
-  ASSERT_EQ(lines.size(), 7u) << crawl.Out;
+  ASSERT_EQ(lines.size(), 8u) << crawl.Out;
   lines.erase(lines.begin() + 4);
   const std::string next = Server.Url("/entry/0") + Fffd + "[2J" + Fffd + LongName();
   // The line after the error with the unusable URL is the HTTP library's message.
@@ -111,6 +111,7 @@ TEST_F(CliOutputTest, TheCrawlLogAndTheStatusLineShowNoControlCharacters) {
                            "E" + Fffd + "F" + Fffd + "G 日本語",
                        "OK: " + Server.Url("/entry/1") + " 古い" + Fffd + "]0;x" + Fffd + "記事 日本語",
                        "Error: " + next,
+                       "最後まで読めなかったため、読み込んだ 2 件の後ろに保存済みのエントリー 0 件を残しました。",
                        "Error: " + Server.Url("/category/1"),
                        "HTTP/1.1 500 Oops" + Fffd + "[2J" + Fffd + Fffd + Fffd + Fffd + "end",
                    }));
