@@ -1,6 +1,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
+#include "cli/CliSignals.h"
 #include "cli/CliText.h"
 
 #include <algorithm>
@@ -64,10 +65,13 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       out << UsageText(command);
       return 0;
     }
+    const CommandInterruption interruption;
     const int status = found->second(context, rest);
     // Whatever the command did, output that did not all arrive is no success; the
     // reader that went away wants no message.
-    return out.flush() ? status : ExitOutputGone;
+    if (!out.flush())
+      return ExitOutputGone;
+    return status == 0 && interruption.Signalled() ? ExitCanceled : status;
   } catch (const TUsageError& e) {
     err << "tocwerk-cli: " << PrintableText(e.what()) << "\n\n" << UsageText(command);
     return 2;

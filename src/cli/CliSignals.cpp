@@ -25,9 +25,8 @@ extern "C" void OnSignal(int) {
 
 }
 
-CrawlInterruption::CrawlInterruption() {
+CommandInterruption::CommandInterruption() {
   SignalSeen = false;
-  WatchedJob = nullptr;
   struct sigaction action {};
   action.sa_handler = OnSignal;
   // No SA_RESETHAND: a second signal must not end the program before the save.
@@ -37,10 +36,17 @@ CrawlInterruption::CrawlInterruption() {
     sigaction(HandledSignals[i], &action, &PreviousActions[i]);
 }
 
-CrawlInterruption::~CrawlInterruption() {
-  WatchedJob = nullptr;
+CommandInterruption::~CommandInterruption() {
   for (size_t i = 0; i < std::size(HandledSignals); ++i)
     sigaction(HandledSignals[i], &PreviousActions[i], nullptr);
+}
+
+bool CommandInterruption::Signalled() {
+  return SignalSeen;
+}
+
+CrawlInterruption::~CrawlInterruption() {
+  WatchedJob = nullptr;
 }
 
 void CrawlInterruption::Watch(TCrawlJob& job) {
@@ -55,10 +61,6 @@ void CrawlInterruption::CancelQuietly() {
     job->Cancel();
 }
 
-bool CrawlInterruption::Signalled() const {
-  return SignalSeen;
-}
-
 bool CrawlInterruption::Canceled() const {
-  return SignalSeen || CanceledQuietly;
+  return Signalled() || CanceledQuietly;
 }

@@ -3,11 +3,24 @@
 class TCrawlJob;
 
 // While it lives, SIGINT, SIGTERM and SIGHUP (a closed terminal), however many and
-// however close together, cancel the crawl being watched instead of ending the
-// program, so that what was read is still saved. One at a time in a process.
+// however close together, only mark the command as interrupted instead of ending
+// the program: the command ends through its normal returns, so a save in progress
+// finishes and the working copy is removed. One at a time in a process.
+class CommandInterruption {
+public:
+  CommandInterruption();
+  ~CommandInterruption();
+  CommandInterruption(const CommandInterruption&) = delete;
+  CommandInterruption& operator=(const CommandInterruption&) = delete;
+
+  static bool Signalled();
+};
+
+// While it lives, a signal also cancels the crawl being watched, so that what was
+// read is still saved.
 class CrawlInterruption {
 public:
-  CrawlInterruption();
+  CrawlInterruption() = default;
   ~CrawlInterruption();
   CrawlInterruption(const CrawlInterruption&) = delete;
   CrawlInterruption& operator=(const CrawlInterruption&) = delete;
@@ -19,7 +32,7 @@ public:
   // Cancels as a signal does without being one: the crawl's output is gone.
   void CancelQuietly();
 
-  bool Signalled() const;
+  bool Signalled() const { return CommandInterruption::Signalled(); }
   bool Canceled() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "store/Tdbconnection.h"
 #include "store/Tdbquery.h"
+#include "support/PrivateWorkFolder.h"
 #include "support/ScopedEnv.h"
 
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <thread>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -29,6 +31,7 @@ const struct {
     {"record", "記録", "printf '%s\\n' \"$@\" > \"$2\"\n"},
     {"fail", "失敗", "echo 書けません >&2\nexit 3\n"},
     {"crash", "異常終了", "echo 落ちます >&2\nkill -KILL $$\n"},
+    {"slow", "遅い", "touch \"$2.started\"\nsleep 1\ncp \"$1\" \"$2\"\n"},
 };
 
 // A data folder of its own (the bundled blank databases, templates that are shell
@@ -67,6 +70,7 @@ protected:
     return names;
   }
 
+  PrivateWorkFolder Work;
   TempFolder Folder;
   ScopedEnv Tmpdir;
   std::string Config = Folder.File("Tocwerk.ini");
@@ -150,6 +154,21 @@ TEST_F(CliMakeTest, WaitingRemovesTheGenerationDatabaseHoweverTheProgramEnds) {
   for (int i = 0; i < 400 && !fs::exists(output); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   EXPECT_EQ(LeftInTmp().size(), 1u) << "a detached program keeps its database";
+}
+
+TEST_F(CliMakeTest, SignalsWhileWaitingEndTheRunThroughItsCleanUp) {
+  const std::string output = Folder.File("遅い.html");
+  const auto make = StartCli({"--data-dir", Data, "make", Project, output, "--template", "遅い", "--wait"}, Config);
+  for (int i = 0; i < 400 && !fs::exists(output + ".started"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  kill(static_cast<pid_t>(make->processId()), SIGTERM);
+  kill(static_cast<pid_t>(make->processId()), SIGINT);
+  ASSERT_TRUE(make->waitForFinished(10000));
+  EXPECT_EQ(make->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(make->exitCode(), 130);
+  EXPECT_TRUE(fs::exists(output)) << "the program waited for ends its work";
+  EXPECT_TRUE(LeftInTmp().empty());
+  EXPECT_TRUE(Work.Files().empty());
 }
 
 TEST_F(CliMakeTest, SavedSettingsFillTheTemplatesRowsWhateverTheirCase) {
