@@ -1,5 +1,7 @@
 #include "cli/CliText.h"
 
+#include "crawl/Tkutf8.h"
+
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
@@ -21,32 +23,12 @@ char32_t NextCharacter(std::string_view text, size_t& i) {
   const unsigned char lead = static_cast<unsigned char>(text[i++]);
   if (lead < 0x80)
     return lead;
-  int trail;
-  char32_t character;
-  // The range of the first trail byte excludes overlong forms, surrogates and
-  // code points past U+10FFFF.
-  unsigned char low = 0x80, high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    trail = 1;
-    character = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    trail = 2;
-    character = lead & 0x0F;
-    if (lead == 0xE0)
-      low = 0xA0;
-    else if (lead == 0xED)
-      high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    trail = 3;
-    character = lead & 0x07;
-    if (lead == 0xF0)
-      low = 0x90;
-    else if (lead == 0xF4)
-      high = 0x8F;
-  } else {
+  TUtf8Lead shape;
+  if (!ReadUtf8Lead(lead, shape))
     return Replacement;
-  }
-  for (int k = 0; k < trail; ++k) {
+  char32_t character = shape.Bits;
+  unsigned char low = shape.Low, high = shape.High;
+  for (int k = 0; k < shape.Trail; ++k) {
     if (i >= text.size())
       return Replacement;
     const unsigned char next = static_cast<unsigned char>(text[i]);

@@ -1,6 +1,7 @@
 #include "crawl/Tcharconv.h"
 
 #include "crawl/Tksjisdecoder.h"
+#include "crawl/Tkutf8.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -292,26 +293,11 @@ bool IsValidUtf8(std::string_view text) {
       ++p;
       continue;
     }
-    int trail;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      trail = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      trail = 2;
-      if (lead == 0xE0)
-        low = 0xA0;
-      else if (lead == 0xED)
-        high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      trail = 3;
-      if (lead == 0xF0)
-        low = 0x90;
-      else if (lead == 0xF4)
-        high = 0x8F;
-    } else {
+    TUtf8Lead shape;
+    if (!ReadUtf8Lead(lead, shape))
       return false;
-    }
-    if (end - p <= trail || p[1] < low || p[1] > high)
+    const int trail = shape.Trail;
+    if (end - p <= trail || p[1] < shape.Low || p[1] > shape.High)
       return false;
     for (int i = 2; i <= trail; ++i)
       if ((p[i] & 0xC0) != 0x80)

@@ -11,6 +11,15 @@ std::string TargetTable(bool staging) {
   return staging ? "tmp_entries" : "entries";
 }
 
+std::int32_t SingleInteger(TProjectDb& db, const std::string& sql, const std::string& field) {
+  db.Query.Close();
+  db.Query.SetSql(sql);
+  db.Query.Open();
+  const std::int32_t value = db.Query.GetInteger(field);
+  db.Query.Close();
+  return value;
+}
+
 void MoveStagedIntoEntries(TProjectDb& db) {
   db.Query.Close();
   db.Query.SetSql("delete from entries");
@@ -35,12 +44,7 @@ void DeleteEntries(TProjectDb& db, bool staging) {
 }
 
 std::int32_t GetMaxEntryId(TProjectDb& db, bool staging) {
-  db.Query.Close();
-  db.Query.SetSql("select max(id) as maxid from " + TargetTable(staging));
-  db.Query.Open();
-  const std::int32_t maxId = db.Query.GetInteger("maxid");
-  db.Query.Close();
-  return maxId;
+  return SingleInteger(db, "select max(id) as maxid from " + TargetTable(staging), "maxid");
 }
 
 void InsertEntry(TProjectDb& db, const std::string& url, const std::string& title, TDateTime date,
@@ -57,12 +61,7 @@ void InsertEntry(TProjectDb& db, const std::string& url, const std::string& titl
 }
 
 std::int32_t CountEntries(TProjectDb& db, bool staging) {
-  db.Query.Close();
-  db.Query.SetSql("select count(*) as cnt from " + TargetTable(staging));
-  db.Query.Open();
-  const std::int32_t count = db.Query.GetInteger("cnt");
-  db.Query.Close();
-  return count;
+  return SingleInteger(db, "select count(*) as cnt from " + TargetTable(staging), "cnt");
 }
 
 bool EntryExists(TProjectDb& db, const std::string& url) {
