@@ -1,22 +1,6 @@
 #include "support/PrivateWorkFolder.h"
 
-#include <cstdlib>
 #include <filesystem>
-
-PrivateWorkFolder::PrivateWorkFolder() {
-  if (const char* cache = std::getenv("XDG_CACHE_HOME")) {
-    HadPrevious = true;
-    Previous = cache;
-  }
-  setenv("XDG_CACHE_HOME", Cache.Path().c_str(), 1);
-}
-
-PrivateWorkFolder::~PrivateWorkFolder() {
-  if (HadPrevious)
-    setenv("XDG_CACHE_HOME", Previous.c_str(), 1);
-  else
-    unsetenv("XDG_CACHE_HOME");
-}
 
 std::vector<std::string> PrivateWorkFolder::Files() const {
   std::vector<std::string> names;

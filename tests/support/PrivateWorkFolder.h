@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 
 #include <string>
@@ -9,16 +10,12 @@
 // fresh folder for the object's lifetime, so that no other run's are seen.
 class PrivateWorkFolder {
 public:
-  PrivateWorkFolder();
-  ~PrivateWorkFolder();
-  PrivateWorkFolder(const PrivateWorkFolder&) = delete;
-  PrivateWorkFolder& operator=(const PrivateWorkFolder&) = delete;
+  PrivateWorkFolder() : Variable("XDG_CACHE_HOME", Cache.Path()) {}
 
   // The names of the files in the work folder.
   std::vector<std::string> Files() const;
 
 private:
   TempFolder Cache;
-  bool HadPrevious = false;
-  std::string Previous;
+  ScopedEnv Variable;
 };
