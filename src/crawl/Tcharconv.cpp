@@ -2,6 +2,7 @@
 
 #include "crawl/Tksjisdecoder.h"
 #include "crawl/Tkutf8.h"
+#include "crawl/Tpagecharset.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -32,7 +33,9 @@ using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 const char* IcuName(int codePage) {
   switch (codePage) {
   case 932: return "windows-31j";
-  case 50220: return "ISO-2022-JP";
+  // JIS7: no U+FFFD where one escape directly follows another, as pieces encoded
+  // apart produce, and half-width katakana between SO and SI.
+  case 50220: return "ISO_2022,locale=ja,version=3";
   case 50221: return "ISO_2022,locale=ja,version=4";
   case 51932: return "EUC-JP";
   case 65000: return "UTF-7";
@@ -308,8 +311,7 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 std::string ConvertCharset(const std::string& text, int codePage) {
-  if (codePage == 50932)
-    codePage = DetectJapaneseCodePage(text);
+  codePage = ChoosePageCodePage(codePage, "", text);
   const char* name = IcuName(codePage);
   if (name == nullptr)
     throw std::runtime_error(CodePageRefused);

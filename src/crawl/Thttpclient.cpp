@@ -153,6 +153,14 @@ std::string THttpClient::Get(const std::string& url) {
   return std::move(Body);
 }
 
+std::string THttpClient::GetContentType() const {
+  const char* type = nullptr;
+  if (Handle == nullptr || curl_easy_getinfo(Handle, CURLINFO_CONTENT_TYPE, &type) != CURLE_OK ||
+      type == nullptr)
+    return "";
+  return type;
+}
+
 void THttpClient::Fail(int code, const std::string& url) const {
   if (Aborted == AbortReason::Canceled)
     throw std::runtime_error("ダウンロードを中止しました。");

@@ -32,6 +32,9 @@ public:
   // so does a failure to reach the server.
   std::string Get(const std::string& url);
 
+  // The Content-Type header of the last response, "" when it sent none.
+  std::string GetContentType() const;
+
   // The absolute form of url, relative to the previous request; throws when it
   // cannot be made.
   std::string Resolve(const std::string& url) const;

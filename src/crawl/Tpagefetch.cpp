@@ -5,6 +5,7 @@
 #include "crawl/Tcharconv.h"
 #include "crawl/Tcodepage.h"
 #include "crawl/Thttpclient.h"
+#include "crawl/Tpagecharset.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,7 +27,7 @@ std::string FetchPage(THttpClient& client, const std::string& url, int codePage)
   const size_t nul = body.find('\0');
   if (nul != std::string::npos)
     body.resize(nul);
-  return ConvertCharset(body, codePage);
+  return ConvertCharset(body, ChoosePageCodePage(codePage, client.GetContentType(), body));
 }
 
 void WaitAfterPage(int sleepTime, const std::atomic<bool>* cancel) {

@@ -17,7 +17,9 @@ int ApplyConnectionSettings(THttpClient& client);
 int LookUpCodePage(const TBlogConfig& blogType);
 
 // The page at url as UTF-8: the body up to its first zero byte, converted from
-// codePage. Throws std::runtime_error on any failure.
+// codePage; under auto-detection, from the charset the response's Content-Type
+// or the page itself declares before any detection. Throws std::runtime_error on
+// any failure.
 std::string FetchPage(THttpClient& client, const std::string& url, int codePage);
 
 // Sleeps sleepTime milliseconds (a negative time as 0); returns early once the

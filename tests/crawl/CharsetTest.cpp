@@ -1,9 +1,12 @@
 #include "crawl/Tcharconv.h"
 #include "crawl/Tktextfile.h"
 
+#include "CharsetBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -16,6 +19,11 @@ std::string ErrorOf(const std::string& text, int codePage) {
     return error.what();
   }
   return "no error";
+}
+
+std::string Page(const std::string& head, const std::string& body) {
+  return "<html><head>" + head + "<title>" + body + "</title></head><body><p>" + body +
+         "</p></body></html>";
 }
 
 } // namespace
@@ -96,4 +104,70 @@ TEST(CharsetTest, SettingsTextIsUtf8WithOrWithoutMarkElseCodePage932) {
   EXPECT_FALSE(IsValidUtf8("\xC0\x80"));
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));
   EXPECT_FALSE(IsValidUtf8("abc\xE6\x97"));
+}
+
+// Under auto-detection a page is read as it declares itself, and detected only
+// when it names no charset of the table.
+TEST(CharsetTest, AutoDetectReadsWhatThePageDeclaresThenDetects) {
+  const std::string kanji = "雑記 2024年5月1日";
+  const std::string manyKanji = [] {
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+      text += "東京都千代田区丸内一丁目、天気晴朗、散歩日和。";
+    return text;
+  }();
+  const std::string katakana = "ｱｲｳｴｵｶｷｸ";
+  const std::string padding = "<!-- " + std::string(5000, 'x') + " -->";
+  struct Case {
+    const char* Name;
+    std::string Utf8Page;
+    const char* Charset;
+  };
+  const std::vector<Case> cases = {
+      {"EUC-JP with no kana", Page("", kanji), "EUC-JP"},
+      {"EUC-JP mostly kanji", Page("", manyKanji), "EUC-JP"},
+      {"ISO-2022-JP escaping first after 8 KB", Page(padding + padding, "日本語のページ"), "ISO-2022-JP"},
+      {"Shift_JIS", Page("", "日本語のブログの目次を作成します。"), "windows-31j"},
+      {"UTF-8", Page("", "日本語のブログの目次"), "UTF-8"},
+      {"byte order mark before a contrary meta",
+       "\xEF\xBB\xBF" + Page("<meta charset=\"Shift_JIS\">", "ｱｲｳ 日記"), "UTF-8"},
+      {"meta charset of half-width kana that read as EUC-JP too",
+       Page("<meta charset=shift_jis>", katakana), "windows-31j"},
+      {"meta http-equiv",
+       Page("<META HTTP-EQUIV='content-type' CONTENT='text/html; charset=\"x-sjis\"'>", katakana),
+       "windows-31j"},
+      {"meta after a commented-out one",
+       Page("<!-- <meta charset=\"EUC-JP\"> --><meta content=\"text/html;charset=Shift_JIS\" "
+            "http-equiv=\"Content-Type\" />",
+            katakana),
+       "windows-31j"},
+      {"meta charset outside the table", Page("<meta charset=\"windows-1252\">", kanji), "EUC-JP"},
+      {"meta asking for detection", Page("<meta charset=\"JISAutoDetect\">", kanji), "EUC-JP"},
+      {"meta after the first 4 KB", Page(padding + "<meta charset=\"Shift_JIS\">", kanji), "EUC-JP"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ConvertCharset(EncodeAs(c.Utf8Page, c.Charset), 50932), c.Utf8Page) << c.Name;
+}
+
+TEST(CharsetTest, ExplicitCharsetsAreObeyedWhateverThePageDeclares) {
+  const std::string eucPage = EncodeAs(Page("<meta charset=\"EUC-JP\">", "雑記"), "EUC-JP");
+  EXPECT_NE(ConvertCharset(eucPage, 932).find("ｻｨｵｭ"), std::string::npos);
+  EXPECT_NE(ConvertCharset(eucPage, 65001).find(Replacement), std::string::npos);
+  EXPECT_NE(ConvertCharset(eucPage, 51932).find("雑記"), std::string::npos);
+  const std::string sjisPage = EncodeAs(Page("<meta charset=\"Shift_JIS\">", "ｱｲｳｴｵｶ"), "windows-31j");
+  EXPECT_EQ(ConvertCharset(sjisPage, 51932).find("ｱｲｳ"), std::string::npos);
+}
+
+// Pieces encoded apart meet as one escape right after another; SO and SI shift
+// to half-width katakana and back.
+TEST(CharsetTest, Iso2022JpReadsAdjacentEscapesAndShiftedKatakana) {
+  const std::string pieces = EncodeAs("日記", "ISO-2022-JP") + EncodeAs("テスト", "ISO-2022-JP");
+  ASSERT_NE(pieces.find("\x1B(B\x1B$B"), std::string::npos);
+  const std::string shifted = EncodeAs("日記", "ISO-2022-JP") + "ab\x0E\x31\x32\x0F" "cd";
+  for (int codePage : {50220, 50932}) {
+    EXPECT_EQ(ConvertCharset(pieces, codePage), "日記テスト") << codePage;
+    EXPECT_EQ(ConvertCharset(shifted, codePage), "日記abｱｲcd") << codePage;
+    EXPECT_EQ(ConvertCharset("\x1B$B\x1B(I12\x1B(B\x1B(J\\~", codePage), "ｱｲ¥‾") << codePage;
+  }
+  EXPECT_EQ(ConvertCharset(pieces, 50221), "日記テスト");
 }

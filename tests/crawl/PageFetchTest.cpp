@@ -3,12 +3,15 @@
 #include "crawl/Thttpclient.h"
 #include "crawl/Tpagefetch.h"
 
+#include "CharsetBytes.h"
 #include "LoopbackServer.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <thread>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -51,6 +54,45 @@ TEST_F(PageFetchTest, PagesAreConvertedFromTheBlogTypesCharset) {
   EXPECT_EQ(FetchPage(Client, "/euc", LookUpCodePage(BlogTypeWithEncode(Folder, "euc-jp"))), "漢字");
   EXPECT_EQ(FetchPage(Client, "/utf7", LookUpCodePage(BlogTypeWithEncode(Folder, "UTF-7"))), "日本語");
   EXPECT_EQ(FetchPage(Client, "/emoji", 65001), "<title>😀 日記</title>");
+}
+
+// Under auto-detection the server's word comes first, then the page's own, then
+// detection; an explicit charset is obeyed whatever either says.
+TEST_F(PageFetchTest, ContentTypeCharsetBeatsMetaBeatsDetection) {
+  auto page = [](const std::string& meta, const std::string& body) {
+    return "<html><head>" + meta + "</head><body><h1>" + body + "</h1></body></html>";
+  };
+  struct Case {
+    const char* Name;
+    std::string ContentType;
+    std::string Utf8Page;
+    const char* Charset;
+    const char* Encode;
+  };
+  const std::vector<Case> cases = {
+      {"header against a contrary meta", "text/html; charset=EUC-JP",
+       page("<meta charset=\"Shift_JIS\">", "雑記"), "EUC-JP", "JISAutoDetect"},
+      {"quoted header on half-width kana", "text/html;charset=\"Shift_JIS\"", page("", "ｱｲｳｴｵｶ"),
+       "windows-31j", "JISAutoDetect"},
+      {"header outside the table, then meta", "text/html; charset=ISO-8859-1",
+       page("<meta charset=\"Shift_JIS\">", "ｱｲｳｴｵｶ"), "windows-31j", "JISAutoDetect"},
+      {"no charset anywhere", "text/html", page("", "雑記"), "EUC-JP", "JISAutoDetect"},
+      {"explicit charset over header and meta", "text/html; charset=Shift_JIS",
+       page("<meta charset=\"UTF-8\">", "雑記"), "EUC-JP", "EUC-JP"},
+  };
+  std::map<std::string, std::string> responses;
+  for (size_t i = 0; i < cases.size(); ++i)
+    responses["/" + std::to_string(i)] =
+        HttpResponse(200, "OK", EncodeAs(cases[i].Utf8Page, cases[i].Charset),
+                     "Content-Type: " + cases[i].ContentType + "\r\n");
+  LoopbackServer server([&](const HttpRequest& request) -> std::optional<std::string> {
+    return responses.at(request.Target);
+  });
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const int codePage = LookUpCodePage(BlogTypeWithEncode(Folder, cases[i].Encode));
+    EXPECT_EQ(FetchPage(Client, server.Url("/" + std::to_string(i)), codePage), cases[i].Utf8Page)
+        << cases[i].Name;
+  }
 }
 
 TEST_F(PageFetchTest, BodyIsCutAtItsFirstZeroByte) {
