@@ -83,10 +83,14 @@ bool NextAttribute(std::string_view text, size_t& position, Attribute& attribute
   while (position < text.size() && IsSpace(text[position]))
     ++position;
   if (position < text.size() && (text[position] == '"' || text[position] == '\'')) {
+    // A value cut off at the end of the scanned head names nothing.
     const size_t close = text.find(text[position], position + 1);
-    const size_t end = close == std::string_view::npos ? text.size() : close;
-    attribute.Value = text.substr(position + 1, end - position - 1);
-    position = end + 1;
+    if (close == std::string_view::npos) {
+      position = text.size();
+      return true;
+    }
+    attribute.Value = text.substr(position + 1, close - position - 1);
+    position = close + 1;
     return true;
   }
   const size_t valueStart = position;

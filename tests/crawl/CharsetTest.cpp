@@ -144,6 +144,8 @@ TEST(CharsetTest, AutoDetectReadsWhatThePageDeclaresThenDetects) {
       {"meta charset outside the table", Page("<meta charset=\"windows-1252\">", kanji), "EUC-JP"},
       {"meta asking for detection", Page("<meta charset=\"JISAutoDetect\">", kanji), "EUC-JP"},
       {"meta after the first 4 KB", Page(padding + "<meta charset=\"Shift_JIS\">", kanji), "EUC-JP"},
+      {"meta cut off at 4 KB into a name of the table",
+       Page("<!-- " + std::string(4057, 'x') + " --><meta charset=\"JISAutoDetect\">", kanji), "EUC-JP"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ConvertCharset(EncodeAs(c.Utf8Page, c.Charset), 50932), c.Utf8Page) << c.Name;
