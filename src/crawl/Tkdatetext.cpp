@@ -254,10 +254,9 @@ int ReadMonthName(TextCursor& in) {
 
 // 1st, 2nd, 3rd, 4th ... after a day in English.
 void SkipOrdinal(TextCursor& in, int day) {
+  static constexpr std::array<std::string_view, 4> Suffixes{"th", "st", "nd", "rd"};
   const int last = day % 10;
-  const bool teen = day / 10 == 1;
-  const std::string_view suffix = teen || last == 0 || last > 3 ? "th" : last == 1 ? "st" : last == 2 ? "nd" : "rd";
-  in.Word(suffix);
+  in.Word(day / 10 == 1 || last > 3 ? Suffixes[0] : Suffixes[last]);
 }
 
 // Four digits, or two standing for 1950 to 2049 as mail dates write them.

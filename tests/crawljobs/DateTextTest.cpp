@@ -153,8 +153,8 @@ TEST(DateTextTest, NonsenseInPrintedFormsIsNotADate) {
         "2024/5/1 (x)", "2024/5/1 (水]", "2024/5/1 水", "2024/5/115:05",
         "2024-05-01 10:00+9", "2024-05-01 +09:00", "2024-05-01T10:00 PM",
         "May 32, 2024", "Mayo 1, 2024", "May 1, 202", "May, 2024", "Feb 29, 2023", "Funday, May 1, 2024",
-        "1 Mai 2024", "May 1st 2024 x", "ＰＭ３：０５", "2024年5月1日 15時05分 x", "\xEF\xBC", "2024\xEF\xBC" "5/1",
-        "２０２４/５/１\xEF\xBC"})
+        "1 Mai 2024", "May 1st 2024 x", "May 11st, 2024", "2nd May 2024th", "ＰＭ３：０５", "2024年5月1日 15時05分 x", "\xEF\xBC", "2024\xEF\xBC" "5/1",
+        "２０２４/５/１\xEF\xBC", "2024/5/1\xEF\xBC\xC0"})
     EXPECT_FALSE(ReadDateText(text)) << '"' << text << '"';
 }
 
