@@ -1,5 +1,6 @@
 #include "crawl/Tkdatetext.h"
 
+#include "crawl/Tktextcursor.h"
 #include "store/Tkdatetime.h"
 
 #include <array>
@@ -9,62 +10,35 @@
 
 namespace {
 
-// A cursor over the text; each reader consumes on success only.
-class Reader {
-public:
-  explicit Reader(std::string_view text) : Text(text) {}
-
-  bool AtEnd() const { return Pos == Text.size(); }
-  void SkipBlanks() {
-    while (!AtEnd() && (Text[Pos] == ' ' || Text[Pos] == '\t' || Text[Pos] == '\r' || Text[Pos] == '\n'))
-      ++Pos;
+// Blogs print dates with full-width digits, letters and punctuation, and pad them
+// with ideographic or no-break spaces; folding those to ASCII first lets one
+// grammar read them all.
+std::string FoldWidths(std::string_view text) {
+  std::string folded;
+  folded.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+    const size_t left = text.size() - i;
+    const bool fullWidth = left >= 3 && byte(i) == 0xEF &&
+                           ((byte(i + 1) == 0xBC && byte(i + 2) >= 0x81 && byte(i + 2) <= 0xBF) ||
+                            (byte(i + 1) == 0xBD && byte(i + 2) >= 0x80 && byte(i + 2) <= 0x9E));
+    if (fullWidth) {
+      // U+FF01..U+FF5E stand for U+0021..U+007E.
+      const unsigned codePoint = 0xF000u | (byte(i + 1) & 0x3Fu) << 6 | (byte(i + 2) & 0x3Fu);
+      folded += static_cast<char>(codePoint - 0xFEE0u);
+      i += 2;
+    } else if (left >= 3 && byte(i) == 0xE3 && byte(i + 1) == 0x80 && byte(i + 2) == 0x80) {
+      folded += ' ';
+      i += 2;
+    } else if (left >= 2 && byte(i) == 0xC2 && byte(i + 1) == 0xA0) {
+      folded += ' ';
+      i += 1;
+    } else {
+      folded += text[i];
+    }
   }
-  bool Literal(std::string_view what) {
-    if (Text.substr(Pos, what.size()) != what)
-      return false;
-    Pos += what.size();
-    return true;
-  }
-  bool OneOf(std::string_view chars, char& which) {
-    if (AtEnd() || chars.find(Text[Pos]) == std::string_view::npos)
-      return false;
-    which = Text[Pos++];
-    return true;
-  }
-  // minDigits to maxDigits ASCII digits.
-  bool Number(int& value, size_t minDigits, size_t maxDigits) {
-    size_t end = Pos;
-    while (end < Text.size() && end - Pos < maxDigits && Text[end] >= '0' && Text[end] <= '9')
-      ++end;
-    if (end - Pos < minDigits)
-      return false;
-    value = 0;
-    for (; Pos < end; ++Pos)
-      value = value * 10 + (Text[Pos] - '0');
-    return true;
-  }
-  // "." or "," followed by digits, as a fraction of one.
-  double Fraction() {
-    char mark = 0;
-    const size_t start = Pos;
-    if (!OneOf(".,", mark))
-      return 0;
-    double value = 0;
-    double scale = 0.1;
-    size_t digits = 0;
-    for (; !AtEnd() && Text[Pos] >= '0' && Text[Pos] <= '9'; ++Pos, ++digits, scale /= 10)
-      value += (Text[Pos] - '0') * scale;
-    if (digits == 0)
-      Pos = start;
-    return value;
-  }
-  size_t Position() const { return Pos; }
-  void Rewind(size_t position) { Pos = position; }
-
-private:
-  std::string_view Text;
-  size_t Pos = 0;
-};
+  return folded;
+}
 
 struct TimeOfDay {
   int hour = 0;
@@ -72,16 +46,16 @@ struct TimeOfDay {
   double second = 0;
 };
 
-// h:mm or h:mm:ss, with an optional fraction of a second.
-bool ReadClock(Reader& in, TimeOfDay& time) {
+// h:m or h:m:s, one or two digits each, with an optional fraction of a second.
+bool ReadClock(TextCursor& in, TimeOfDay& time) {
   const size_t start = in.Position();
   int second = 0;
-  if (!in.Number(time.hour, 1, 2) || !in.Literal(":") || !in.Number(time.minute, 2, 2)) {
+  if (!in.Number(time.hour, 1, 2) || !in.Literal(":") || !in.Number(time.minute, 1, 2)) {
     in.Rewind(start);
     return false;
   }
   if (in.Literal(":")) {
-    if (!in.Number(second, 2, 2)) {
+    if (!in.Number(second, 1, 2)) {
       in.Rewind(start);
       return false;
     }
@@ -90,12 +64,78 @@ bool ReadClock(Reader& in, TimeOfDay& time) {
   return true;
 }
 
-// "Z", "+09:00", "+0900" or "-05"; its value is not used.
-void SkipZone(Reader& in) {
+// H時M分 or H時M分S秒; an hour alone is too vague to store.
+bool ReadKanjiClock(TextCursor& in, TimeOfDay& time) {
+  const size_t start = in.Position();
+  if (!in.Number(time.hour, 1, 2) || !in.Literal("時")) {
+    in.Rewind(start);
+    return false;
+  }
+  in.SkipBlanks();
+  if (!in.Number(time.minute, 1, 2) || !in.Literal("分")) {
+    in.Rewind(start);
+    return false;
+  }
+  const size_t beforeSecond = in.Position();
+  in.SkipBlanks();
+  int second = 0;
+  if (in.Number(second, 1, 2) && in.Literal("秒"))
+    time.second = second;
+  else
+    in.Rewind(beforeSecond);
+  return true;
+}
+
+enum class Meridiem { None, Morning, Afternoon };
+
+Meridiem ReadMeridiem(TextCursor& in) {
+  if (in.Literal("午前") || in.Word("am") || in.Word("a.m."))
+    return Meridiem::Morning;
+  if (in.Literal("午後") || in.Word("pm") || in.Word("p.m."))
+    return Meridiem::Afternoon;
+  return Meridiem::None;
+}
+
+// On a twelve-hour clock 0 and 12 both stand for the hour after midnight or noon,
+// as 午前0時 and 12:30 AM are both printed; a larger hour is a mistake.
+bool ToDayClock(Meridiem meridiem, int& hour) {
+  if (meridiem == Meridiem::None)
+    return true;
+  if (hour > 12)
+    return false;
+  hour = hour % 12 + (meridiem == Meridiem::Afternoon ? 12 : 0);
+  return true;
+}
+
+// A clock, with 午前/午後 or AM/PM before or after it.
+bool ReadTimeOfDay(TextCursor& in, TimeOfDay& time) {
+  const size_t start = in.Position();
+  Meridiem meridiem = ReadMeridiem(in);
+  in.SkipBlanks();
+  if (!ReadClock(in, time) && !ReadKanjiClock(in, time)) {
+    in.Rewind(start);
+    return false;
+  }
+  if (meridiem == Meridiem::None) {
+    const size_t afterClock = in.Position();
+    in.SkipBlanks();
+    meridiem = ReadMeridiem(in);
+    if (meridiem == Meridiem::None)
+      in.Rewind(afterClock);
+  }
+  return ToDayClock(meridiem, time.hour);
+}
+
+// "Z", "+09:00", "+0900", "-05" or a zone name; its value is not used, the clock
+// time is kept as written.
+void SkipZone(TextCursor& in) {
+  static constexpr std::array<std::string_view, 14> Names{"Z",   "z",   "GMT", "UTC", "UT",  "JST", "EST",
+                                                          "EDT", "CST", "CDT", "MST", "MDT", "PST", "PDT"};
+  for (const std::string_view name : Names)
+    if (in.Literal(name))
+      return;
   char sign = 0;
   int ignored = 0;
-  if (in.Literal("Z") || in.Literal("z"))
-    return;
   const size_t start = in.Position();
   if (!in.OneOf("+-", sign) || !in.Number(ignored, 2, 2)) {
     in.Rewind(start);
@@ -105,105 +145,156 @@ void SkipZone(Reader& in) {
   in.Number(ignored, 2, 2);
 }
 
-std::optional<double> Finish(Reader& in, int year, int month, int day, const TimeOfDay& time) {
+constexpr std::array<std::string_view, 7> WeekdayNames{"sunday",   "monday", "tuesday", "wednesday",
+                                                      "thursday", "friday", "saturday"};
+
+// Wednesday or Wed in any letter case.
+bool ReadEnglishWeekday(TextCursor& in) {
+  for (const std::string_view name : WeekdayNames)
+    if (in.Word(name) || in.Word(name.substr(0, 3)))
+      return true;
+  return false;
+}
+
+// 水曜日 or 水曜; in brackets also 水 alone and the English names.
+bool ReadWeekdayName(TextCursor& in, bool bracketed) {
+  static constexpr std::array<std::string_view, 7> Kanji{"日", "月", "火", "水", "木", "金", "土"};
+  for (const std::string_view kanji : Kanji)
+    if (in.Literal(kanji))
+      return in.Literal("曜日") || in.Literal("曜") || bracketed;
+  return bracketed && ReadEnglishWeekday(in);
+}
+
+// (水), （水曜日）, [Wed], or 水曜日 without brackets. Which day it names is not
+// checked: the numbers are what is stored.
+bool SkipWeekday(TextCursor& in) {
+  const size_t start = in.Position();
+  char open = 0;
+  const bool bracketed = in.OneOf("([", open);
   in.SkipBlanks();
-  if (!in.AtEnd())
-    return std::nullopt;
+  if (ReadWeekdayName(in, bracketed)) {
+    in.SkipBlanks();
+    if (!bracketed || in.Literal(open == '(' ? ")" : "]"))
+      return true;
+  }
+  in.Rewind(start);
+  return false;
+}
+
+// An optional zone, then nothing but blanks.
+bool ReadZoneAndEnd(TextCursor& in) {
+  in.SkipBlanks();
+  SkipZone(in);
+  in.SkipBlanks();
+  return in.AtEnd();
+}
+
+// What may follow a date: a weekday, then a time of day and a zone. A clock that
+// starts with a digit needs something before it that ends the date's last number.
+std::optional<double> ReadDateEnd(TextCursor& in, int year, int month, int day, bool dateEnded) {
+  dateEnded = in.SkipBlanks() || dateEnded;
+  if (SkipWeekday(in)) {
+    dateEnded = true;
+    in.SkipBlanks();
+  }
+  TimeOfDay time;
+  if (!in.AtEnd()) {
+    if ((in.AtDigit() && !dateEnded) || !ReadTimeOfDay(in, time) || !ReadZoneAndEnd(in))
+      return std::nullopt;
+  }
   return DayNumber(year, month, day, time.hour, time.minute, time.second);
 }
 
-// yyyy/m/d, yyyy-m-d, yyyy.m.d; then a clock after blanks, or "T" and an ISO time.
-std::optional<double> ReadNumericDate(std::string_view text) {
-  Reader in(text);
-  in.SkipBlanks();
+// yyyy/m/d, yyyy-m-d, yyyy.m.d, then what may follow a date; or "T" and an ISO time.
+std::optional<double> ReadNumericDate(TextCursor& in) {
   int year = 0, month = 0, day = 0;
   char separator = 0;
   char second = 0;
   if (!in.Number(year, 4, 4) || !in.OneOf("/-.", separator) || !in.Number(month, 1, 2) ||
       !in.OneOf("/-.", second) || second != separator || !in.Number(day, 1, 2))
     return std::nullopt;
-  TimeOfDay time;
   if (separator == '-' && (in.Literal("T") || in.Literal("t"))) {
-    if (!ReadClock(in, time))
+    TimeOfDay time;
+    if (!ReadClock(in, time) || !ReadZoneAndEnd(in))
       return std::nullopt;
-    SkipZone(in);
-    return Finish(in, year, month, day, time);
+    return DayNumber(year, month, day, time.hour, time.minute, time.second);
   }
-  const size_t beforeBlanks = in.Position();
-  in.SkipBlanks();
-  if (in.Position() > beforeBlanks)
-    ReadClock(in, time);
-  return Finish(in, year, month, day, time);
+  return ReadDateEnd(in, year, month, day, false);
 }
 
-// yyyy年m月d日, then H時M分, H時M分S秒 or h:mm.
-std::optional<double> ReadJapaneseDate(std::string_view text) {
-  Reader in(text);
-  in.SkipBlanks();
+// yyyy年m月d日, then what may follow a date.
+std::optional<double> ReadJapaneseDate(TextCursor& in) {
   int year = 0, month = 0, day = 0;
-  if (!in.Number(year, 4, 4) || !in.Literal("年") || !in.Number(month, 1, 2) || !in.Literal("月") ||
-      !in.Number(day, 1, 2) || !in.Literal("日"))
+  if (!in.Number(year, 4, 4) || !in.Literal("年"))
     return std::nullopt;
   in.SkipBlanks();
-  TimeOfDay time;
-  const size_t start = in.Position();
-  if (in.Number(time.hour, 1, 2) && in.Literal("時") && in.Number(time.minute, 1, 2) && in.Literal("分")) {
-    int second = 0;
-    const size_t beforeSecond = in.Position();
-    if (in.Number(second, 1, 2) && in.Literal("秒"))
-      time.second = second;
-    else
-      in.Rewind(beforeSecond);
-  } else {
-    in.Rewind(start);
-    time = {};
-    ReadClock(in, time);
-  }
-  return Finish(in, year, month, day, time);
+  if (!in.Number(month, 1, 2) || !in.Literal("月"))
+    return std::nullopt;
+  in.SkipBlanks();
+  if (!in.Number(day, 1, 2) || !in.Literal("日"))
+    return std::nullopt;
+  return ReadDateEnd(in, year, month, day, true);
 }
 
-// [Wed, ]01 May 2024[ 12:00[:00]][ +0900 | GMT | JST ...]
-std::optional<double> ReadRfc822Date(std::string_view text) {
-  static constexpr std::array<std::string_view, 12> Months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  static constexpr std::array<std::string_view, 7> Days{"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-  Reader in(text);
-  in.SkipBlanks();
-  for (const std::string_view name : Days) {
-    if (in.Literal(name)) {
-      in.SkipBlanks();
-      if (!in.Literal(","))
-        return std::nullopt;
-      in.SkipBlanks();
-      break;
+// January or Jan or Jan., in any letter case; 0 when none.
+int ReadMonthName(TextCursor& in) {
+  static constexpr std::array<std::string_view, 12> Months{
+      "january", "february", "march",     "april",   "may",      "june",
+      "july",    "august",   "september", "october", "november", "december"};
+  for (size_t i = 0; i < Months.size(); ++i) {
+    if (in.Word(Months[i]))
+      return static_cast<int>(i) + 1;
+    if (in.Word(Months[i].substr(0, 3)) || (i == 8 && in.Word("sept"))) {
+      in.Literal(".");
+      return static_cast<int>(i) + 1;
     }
   }
-  int day = 0, year = 0;
-  if (!in.Number(day, 1, 2))
-    return std::nullopt;
-  in.SkipBlanks();
-  int month = 0;
-  for (size_t i = 0; i < Months.size() && month == 0; ++i)
-    if (in.Literal(Months[i]))
-      month = static_cast<int>(i) + 1;
+  return 0;
+}
+
+// 1st, 2nd, 3rd, 4th ... after a day in English.
+void SkipOrdinal(TextCursor& in, int day) {
+  static constexpr std::array<std::string_view, 4> Suffixes{"th", "st", "nd", "rd"};
+  const int last = day % 10;
+  in.Word(day / 10 == 1 || last > 3 ? Suffixes[0] : Suffixes[last]);
+}
+
+// Four digits, or two standing for 1950 to 2049 as mail dates write them.
+bool ReadEnglishYear(TextCursor& in, int& year) {
+  const size_t start = in.Position();
+  if (!in.Number(year, 2, 4) || in.Position() - start == 3)
+    return false;
+  if (in.Position() - start == 2)
+    year += year < 50 ? 2000 : 1900;
+  return true;
+}
+
+// [Wednesday, ]1[st] May 2024 or [Wed, ]May 1st, 2024, then what may follow a date
+// (mail dates too: "Wed, 01 May 2024 12:00:00 +0900").
+std::optional<double> ReadEnglishDate(TextCursor& in) {
+  if (ReadEnglishWeekday(in)) {
+    in.SkipBlanks();
+    in.Literal(",");
+    in.SkipBlanks();
+  }
+  int day = 0, month = 0, year = 0;
+  if (in.Number(day, 1, 2)) {
+    SkipOrdinal(in, day);
+    in.SkipBlanks();
+    month = ReadMonthName(in);
+  } else if ((month = ReadMonthName(in)) != 0) {
+    in.SkipBlanks();
+    if (!in.Number(day, 1, 2))
+      return std::nullopt;
+    SkipOrdinal(in, day);
+    in.Literal(",");
+  }
   if (month == 0)
     return std::nullopt;
   in.SkipBlanks();
-  const size_t yearStart = in.Position();
-  if (!in.Number(year, 2, 4) || (in.Position() - yearStart) == 3)
+  if (!ReadEnglishYear(in, year))
     return std::nullopt;
-  if (in.Position() - yearStart == 2)
-    year += year < 50 ? 2000 : 1900;
-  TimeOfDay time;
-  in.SkipBlanks();
-  if (ReadClock(in, time)) {
-    in.SkipBlanks();
-    SkipZone(in);
-    for (const std::string_view zone : {"GMT", "UT", "JST", "EST", "EDT", "CST", "CDT", "MST", "MDT", "PST", "PDT"})
-      if (in.Literal(zone))
-        break;
-  }
-  return Finish(in, year, month, day, time);
+  return ReadDateEnd(in, year, month, day, false);
 }
 
 // A plain decimal number: digits with an optional sign and decimal point, within
@@ -217,7 +308,7 @@ std::optional<double> ReadDayNumber(std::string_view text) {
   size_t digits = 0;
   bool point = false;
   for (size_t i = (number[0] == '+' || number[0] == '-') ? 1 : 0; i < number.size(); ++i) {
-    if (number[i] >= '0' && number[i] <= '9')
+    if (TextCursor::IsDigit(number[i]))
       ++digits;
     else if (number[i] == '.' && !point)
       point = true;
@@ -233,8 +324,12 @@ std::optional<double> ReadDayNumber(std::string_view text) {
 }
 
 std::optional<double> ReadDateText(const std::string& text) {
-  for (const auto reader : {ReadNumericDate, ReadJapaneseDate, ReadRfc822Date, ReadDayNumber})
-    if (const std::optional<double> value = reader(text))
+  const std::string folded = FoldWidths(text);
+  for (const auto reader : {ReadNumericDate, ReadJapaneseDate, ReadEnglishDate}) {
+    TextCursor in(folded);
+    in.SkipBlanks();
+    if (const std::optional<double> value = reader(in))
       return value;
-  return std::nullopt;
+  }
+  return ReadDayNumber(folded);
 }

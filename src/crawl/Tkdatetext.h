@@ -4,12 +4,20 @@
 #include <string>
 
 // Reads the date text a blog type's script returns, as a day number counting from
-// 1899-12-30 (the fraction is the time of day). Accepted, with blanks around:
-//   yyyy/m/d, yyyy-m-d or yyyy.m.d, optionally followed by h:mm or h:mm:ss;
-//   ISO 8601 with "T", an optional fraction and an optional zone (the wall-clock
-//   time as written is kept);
-//   yyyy年m月d日, optionally followed by H時M分, H時M分S秒 or h:mm;
-//   RFC 822/1123 dates ("Wed, 01 May 2024 12:00:00 +0900");
+// 1899-12-30 (the fraction is the time of day). Full-width digits, letters and
+// punctuation count as their ASCII forms, ideographic and no-break spaces as blanks.
+// Accepted, with blanks around:
+//   yyyy/m/d, yyyy-m-d or yyyy.m.d, and yyyy年m月d日;
+//   d Month yyyy and Month d, yyyy (full or three-letter month names, any letter
+//   case, an optional ordinal suffix and leading weekday; two-digit years as mail
+//   dates write them, "Wed, 01 May 2024 12:00:00 +0900");
+//   after any of these an optional weekday ("(水)", "（水曜日）", "[Wed]", "水曜日"),
+//   then an optional time of day: h:m or h:m:s with an optional fraction, H時M分 or
+//   H時M分S秒, with 午前/午後 or AM/PM before or after on a twelve-hour clock; then
+//   an optional zone ("Z", "+09:00", "+0900", "JST", ...);
+//   ISO 8601 and HTML5 date-times, with "T" or a blank, a fraction and a zone;
 //   a plain decimal number, taken as the day number itself.
-// Anything else, and the empty text, is not a date.
+// The clock time is kept as written: a zone is read but not applied. Anything else,
+// a date or time that does not exist (2024/2/30, 25:00, 午後13:00), and the empty
+// text, is not a date.
 std::optional<double> ReadDateText(const std::string& text);
