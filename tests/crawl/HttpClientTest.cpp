@@ -220,11 +220,15 @@ void HostileServer(const HttpRequest& request, const HttpSender& send) {
     send(HttpResponse(200, "OK", std::string(TestBodyLimit, 'a')));
   } else if (request.Target == "/flood") {
     const std::string chunk(64 * 1024, 'a');
-    for (bool open = send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"); open; open = send(chunk)) {
-    }
+    bool open = send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+    while (open)
+      open = send(chunk);
   } else if (request.Target == "/trickle") {
-    for (bool open = send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n"); open; open = send("a"))
+    bool open = send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+    while (open) {
       std::this_thread::sleep_for(20ms);
+      open = send("a");
+    }
   }
 }
 
