@@ -5,29 +5,6 @@
 #include "crawl/Tktextlines.h"
 #include "crawl/Tpagefetch.h"
 
-#include <algorithm>
-
-namespace {
-
-bool IsLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsSchemeChar(char c) {
-  return IsLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
-}
-
-// A scheme and ":" at its start ("http:", "mailto:"); "://" later in the text, in a
-// query for instance, does not make a URL absolute.
-bool HasScheme(const std::string& url) {
-  const size_t colon = url.find(':');
-  if (colon == std::string::npos || colon == 0 || !IsLetter(url[0]))
-    return false;
-  return std::all_of(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(colon), IsSchemeChar);
-}
-
-} // namespace
-
 TCrawlJob::TCrawlJob() {
   Http.SetCancelFlag(&Canceled);
 }
@@ -51,7 +28,7 @@ std::string TCrawlJob::FetchPage(const std::string& url, int codePage) {
 }
 
 std::string TCrawlJob::Absolute(const std::string& url) const {
-  if (url.empty() || HasScheme(url))
+  if (url.empty() || HasUrlScheme(url))
     return url;
   try {
     return Http.Resolve(url);

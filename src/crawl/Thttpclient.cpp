@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -39,7 +40,22 @@ std::string Bytes(std::size_t size) {
   return std::to_string(size) + " バイト";
 }
 
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsSchemeChar(char c) {
+  return IsLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
 } // namespace
+
+bool HasUrlScheme(const std::string& url) {
+  const size_t colon = url.find(':');
+  if (colon == std::string::npos || colon == 0 || !IsLetter(url[0]))
+    return false;
+  return std::all_of(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(colon), IsSchemeChar);
+}
 
 THttpClient::THttpClient() {
   InitializeCurlOnce();
@@ -123,7 +139,7 @@ std::string THttpClient::Resolve(const std::string& url) const {
     curl_url_set(parsed.get(), CURLUPART_URL, LastUrl.c_str(), 0);
   const CURLUcode result = curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0);
   if (result != CURLUE_OK) {
-    if (LastUrl.empty() && url.find("://") == std::string::npos)
+    if (LastUrl.empty() && !HasUrlScheme(url))
       throw std::runtime_error("ホスト名のないURLは取得できません: " + url);
     throw std::runtime_error("URLを解釈できません(" + std::string(curl_url_strerror(result)) +
                              "): " + url);

@@ -69,3 +69,7 @@ private:
   AbortReason Aborted = AbortReason::None;
   char ErrorBuffer[256] = {};
 };
+
+// Whether url begins with a scheme and ":" ("http:", "mailto:"), which makes it
+// absolute; "://" later in the text, in a query for instance, does not.
+bool HasUrlScheme(const std::string& url);

@@ -136,6 +136,7 @@ TEST_F(HttpClientTest, RelativeUrlsResolveAgainstThePreviousRequest) {
 TEST_F(HttpClientTest, FirstUrlNeedsAHostAndOnlyHttpSchemesAreFetched) {
   EXPECT_NE(ErrorOf(Client, "entry.html").find("ホスト名"), std::string::npos);
   EXPECT_NE(ErrorOf(Client, "/entry.html").find("ホスト名"), std::string::npos);
+  EXPECT_NE(ErrorOf(Client, "entry.html?from=http://x/").find("ホスト名"), std::string::npos);
   EXPECT_TRUE(Server.Requests().empty());
   const std::string file = ErrorOf(Client, "file:///etc/hostname");
   EXPECT_NE(file, "no error");
