@@ -40,7 +40,8 @@ std::string ScriptFileProblem(const TBlogConfig& config, const std::string& fold
   const bool missing = status.type() == fs::file_type::not_found;
   if (error && !missing)
     return "スクリプトファイル " + config.GetScriptFile() + " を調べられません (" + error.message() + ")";
-  const fs::path resolved = missing ? fs::weakly_canonical(script, error) : fs::canonical(script, error);
+  const fs::path resolved =
+      missing ? fs::weakly_canonical(script, error) : fs::canonical(script, error);
   const fs::path base = fs::canonical(folder, error);
   if (error || !IsInside(resolved, base))
     return "スクリプトファイル " + config.GetScriptFile() + " がブログの種類のフォルダの外にあります";
@@ -96,6 +97,7 @@ void TBlogConfigManager::LoadFrom(const std::string& folder) {
     if (problem.empty())
       BlogConfigs.push_back(std::move(config));
     else
-      LoadErrors.push_back("ブログの種類「" + config.GetName() + "」(" + name + ") を読み込めません: " + problem + "。");
+      LoadErrors.push_back("ブログの種類「" + config.GetName() + "」(" + name +
+                           ") を読み込めません: " + problem + "。");
   }
 }

@@ -5,6 +5,8 @@
 #include "crawl/Tktextlines.h"
 #include "crawl/Tpagefetch.h"
 
+#include <stdexcept>
+
 TCrawlJob::TCrawlJob() {
   Http.SetCancelFlag(&Canceled);
 }
@@ -32,7 +34,7 @@ std::string TCrawlJob::Absolute(const std::string& url) const {
     return url;
   try {
     return Http.Resolve(url);
-  } catch (const std::exception&) {
+  } catch (const std::runtime_error&) {
     return url;
   }
 }
