@@ -6,6 +6,7 @@
 #include "store/Tkfileutility.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace {
 
@@ -48,6 +49,8 @@ std::string TCliContext::Folder(const std::string& name) const {
 std::vector<TBlogConfig> TCliContext::BlogTypes() const {
   TBlogConfigManager manager;
   manager.LoadFrom(Folder("blog"));
+  for (const std::string& error : manager.GetLoadErrors())
+    Err << error << '\n';
   return manager.GetBlogConfigs();
 }
 

@@ -22,6 +22,34 @@ bool HasIniExtension(const std::string& name) {
   return extension == ".ini";
 }
 
+// Whether path lies inside folder (both canonical), the folder itself excluded.
+bool IsInside(const fs::path& path, const fs::path& folder) {
+  const auto [inFolder, inPath] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+  return inFolder == folder.end() && inPath != path.end();
+}
+
+// Why the blog type's script file cannot be used, or "" when it can. The crawls read
+// it as the blog type's code, so links must not lead it out of the folder, and a FIFO
+// or device would block them. A missing file is theirs to report.
+std::string ScriptFileProblem(const TBlogConfig& config, const std::string& folder) {
+  if (config.GetScriptFile().empty())
+    return "";
+  const fs::path script = config.GetScriptPath();
+  std::error_code error;
+  const fs::file_status status = fs::status(script, error);
+  const bool missing = status.type() == fs::file_type::not_found;
+  if (error && !missing)
+    return "スクリプトファイル " + config.GetScriptFile() + " を調べられません (" + error.message() + ")";
+  const fs::path resolved =
+      missing ? fs::weakly_canonical(script, error) : fs::canonical(script, error);
+  const fs::path base = fs::canonical(folder, error);
+  if (error || !IsInside(resolved, base))
+    return "スクリプトファイル " + config.GetScriptFile() + " がブログの種類のフォルダの外にあります";
+  if (!missing && !fs::is_regular_file(status))
+    return "スクリプトファイル " + config.GetScriptFile() + " が通常のファイルではありません";
+  return "";
+}
+
 } // namespace
 
 TBlogConfig::TBlogConfig(const std::string& path) {
@@ -50,6 +78,7 @@ void TBlogConfigManager::Load() {
 
 void TBlogConfigManager::LoadFrom(const std::string& folder) {
   BlogConfigs.clear();
+  LoadErrors.clear();
   std::vector<std::string> names;
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -62,7 +91,13 @@ void TBlogConfigManager::LoadFrom(const std::string& folder) {
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     TBlogConfig config(WithTrailingSlash(folder) + name);
-    if (!config.GetName().empty())
+    if (config.GetName().empty())
+      continue;
+    const std::string problem = ScriptFileProblem(config, folder);
+    if (problem.empty())
       BlogConfigs.push_back(std::move(config));
+    else
+      LoadErrors.push_back("ブログの種類「" + config.GetName() + "」(" + name +
+                           ") を読み込めません: " + problem + "。");
   }
 }

@@ -15,6 +15,7 @@ public:
   const std::string& GetSimpleText() const { return SimpleText; }
   const std::string& GetEncode() const { return Encode; }
   const std::string& GetLanguage() const { return Language; }
+  const std::string& GetScriptFile() const { return ScriptFile; }
   std::string GetHelpPath() const;
   std::string GetScriptPath() const;
 
@@ -34,11 +35,16 @@ public:
   // Scans the folder "blog" beside the executable (or its installed place).
   void Load();
   // Scans this folder: its *.ini files only, no subfolders, no hidden files; files
-  // without a name are left out.
+  // without a name are left out. A blog type whose script file lies outside the folder
+  // (links followed) or is not a regular file fails to load: it is left out and its
+  // message kept. A file that cannot be read fails the whole scan.
   void LoadFrom(const std::string& folder);
 
   std::vector<TBlogConfig> GetBlogConfigs() const { return BlogConfigs; }
+  // One message per blog type that failed to load, in file name order.
+  std::vector<std::string> GetLoadErrors() const { return LoadErrors; }
 
 private:
   std::vector<TBlogConfig> BlogConfigs;
+  std::vector<std::string> LoadErrors;
 };

@@ -3,11 +3,13 @@
 #include "crawl/Tcategoryparser.h"
 #include "crawl/Tcategoryreads.h"
 #include "crawl/Tcrawllistener.h"
+#include "crawl/Tkurlkey.h"
 #include "crawl/Tpagefetch.h"
 #include "store/Tcategory.h"
 
 #include <filesystem>
 #include <stdexcept>
+#include <unordered_set>
 
 bool TCategoryCrawl::Run() {
   const int count = static_cast<int>(CategoryList.size());
@@ -24,6 +26,9 @@ bool TCategoryCrawl::Run() {
   bool failed = false;
   try {
     Crawl(url, sleepTime, reads);
+  } catch (const ReadAgain&) {
+    Log("Error: " + url + " は既に読んだページです。");
+    failed = true;
   } catch (const std::exception& e) {
     Log("Error: " + url);
     Log(e.what());
@@ -67,26 +72,20 @@ void TCategoryCrawl::Crawl(std::string& url, int sleepTime, TCategoryReads& read
   }
 }
 
-std::string TCategoryCrawl::AbsoluteOrAsIs(const std::string& url) const {
-  try {
-    return Absolute(url);
-  } catch (const std::exception&) {
-    // A line that is no URL at all is stored as the script gave it.
-    return url;
-  }
-}
-
 void TCategoryCrawl::ReadCategory(TCategoryParser& parser, std::size_t index, std::string& url,
                                   TCategoryReads& reads) {
   const std::string& name = CategoryList[index].name;
+  std::unordered_set<std::string> read;
   while (!url.empty()) {
+    if (!read.insert(UrlKey(url)).second)
+      throw ReadAgain{};
     ShowUrl(url);
     const std::string page = FetchPage(url, LookUpCodePage(BlogConfig));
     std::vector<std::string> urls = parser.GetEntryUrl(page);
     if (parser.HasError())
       throw std::runtime_error(parser.GetErrorText());
     for (std::string& entryUrl : urls)
-      entryUrl = AbsoluteOrAsIs(entryUrl);
+      entryUrl = Absolute(entryUrl);
     if (Listener)
       Listener->SetEntryProgress(0, static_cast<int>(urls.size()), 0);
     reads.Add(index, urls);

@@ -5,12 +5,18 @@
 #include "crawl/Tktextlines.h"
 #include "crawl/Tpagefetch.h"
 
+#include <stdexcept>
+
 TCrawlJob::TCrawlJob() {
   Http.SetCancelFlag(&Canceled);
 }
 
 void TCrawlJob::SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle) {
   Http.SetTimeLimits(connect, idle);
+}
+
+void TCrawlJob::SetHttpBodyLimits(std::size_t maxBody, std::chrono::milliseconds total) {
+  Http.SetBodyLimits(maxBody, total);
 }
 
 std::string TCrawlJob::FetchPage(const std::string& url, int codePage) {
@@ -24,7 +30,13 @@ std::string TCrawlJob::FetchPage(const std::string& url, int codePage) {
 }
 
 std::string TCrawlJob::Absolute(const std::string& url) const {
-  return url.empty() || url.find("://") != std::string::npos ? url : Http.Resolve(url);
+  if (url.empty() || HasUrlScheme(url))
+    return url;
+  try {
+    return Http.Resolve(url);
+  } catch (const std::runtime_error&) {
+    return url;
+  }
 }
 
 std::string TCrawlJob::ReadScript() const {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 class TCrawlListener;
@@ -24,6 +25,7 @@ public:
   void SetBlogConfig(const TBlogConfig& blogConfig) { BlogConfig = blogConfig; }
   void SetListener(TCrawlListener* listener) { Listener = listener; }
   void SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
+  void SetHttpBodyLimits(std::size_t maxBody, std::chrono::milliseconds total);
   void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptTimeLimit = limit; }
 
   void Cancel() { Canceled = true; }
@@ -37,10 +39,14 @@ protected:
   // Thrown where a canceled request stops the crawl; the crawl then ends as after
   // a cancel seen at its usual place.
   struct CanceledInFlight {};
+  // Thrown where a chain leads back to a page it already read: it would read the same
+  // pages for ever. The crawl logs it in one line and ends as after a failure.
+  struct ReadAgain {};
 
   std::string FetchPage(const std::string& url, int codePage);
   // A URL a script returned, made absolute against the page read last, so that what
-  // is stored links and joins wherever it is used; an absolute one stays as written.
+  // is stored links and joins wherever it is used. An absolute one stays as written,
+  // and so does one that cannot be resolved: fetching it then fails naming it.
   std::string Absolute(const std::string& url) const;
   // The blog type's script text, its lines ending in CR LF.
   std::string ReadScript() const;

@@ -24,14 +24,17 @@ bool TEntryCrawl::Run() {
   bool failed = false;
   try {
     complete = Crawl(url, parser, sleepTime);
+  } catch (const ReadAgain&) {
+    Log("Error: " + url + " は既に読んだページです。");
+    failed = true;
   } catch (const std::exception& e) {
     Log("Error: " + url);
     Log(e.what());
-    // New entries found before a failure are not known to lead up to the stored ones.
-    if (NewEntryOnly)
-      return false;
     failed = true;
   }
+  // New entries found before a failure are not known to lead up to the stored ones.
+  if (failed && NewEntryOnly)
+    return false;
   try {
     StoreWhatWasRead(complete);
   } catch (const std::exception& e) {
@@ -73,6 +76,8 @@ void TEntryCrawl::ReadChain(std::string& url, TEntryParser& parser, int codePage
   std::unordered_set<std::string> read;
   try {
     while (!url.empty() && !Canceled) {
+      if (!read.insert(UrlKey(url)).second)
+        throw ReadAgain{};
       ShowUrl(url);
       const std::string page = FetchPage(url, codePage);
       const TParsedEntry parsed = parser.Parse(page);
@@ -82,12 +87,10 @@ void TEntryCrawl::ReadChain(std::string& url, TEntryParser& parser, int codePage
         url.clear();
         break;
       }
-      if (read.insert(UrlKey(url)).second) {
-        const std::optional<double> date = ReadDateText(parsed.Date);
-        if (!date)
-          Log("Error: " + parsed.Date + " は日付ではありません。");
-        InsertEntry(*Db, url, parsed.Title, date.value_or(0), true);
-      }
+      const std::optional<double> date = ReadDateText(parsed.Date);
+      if (!date)
+        Log("Error: " + parsed.Date + " は日付ではありません。");
+      InsertEntry(*Db, url, parsed.Title, date.value_or(0), true);
       Log("OK: " + url + " " + parsed.Title);
       url = Absolute(parsed.NextUrl);
       WaitAfterPage(sleepTime, &Canceled);

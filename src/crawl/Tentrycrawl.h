@@ -7,8 +7,9 @@ class TEntryParser;
 // The entry crawl: from the blog's top page to its newest entry, then from entry to
 // older entry, reading each one into tmp_entries. A chain read to its end replaces
 // the stored entries; a crawl that fails or is cancelled keeps the stored entries it
-// did not reach behind the ones it read. In new-entries-only mode it stops at the
-// first entry already stored and puts the new ones in front of the stored ones.
+// did not reach behind the ones it read; so does a chain that leads back to an entry
+// it read. In new-entries-only mode it stops at the first entry already stored and
+// puts the new ones in front of the stored ones.
 class TEntryCrawl : public TCrawlJob {
 public:
   void SetStartUrl(const std::string& url) { StartUrl = url; }

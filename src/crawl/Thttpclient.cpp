@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -32,7 +33,29 @@ std::string Seconds(std::chrono::milliseconds duration) {
   return std::to_string(ms) + "ミリ秒";
 }
 
+std::string Bytes(std::size_t size) {
+  const std::size_t megabyte = 1024 * 1024;
+  if (size % megabyte == 0)
+    return std::to_string(size / megabyte) + " MB";
+  return std::to_string(size) + " バイト";
+}
+
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsSchemeChar(char c) {
+  return IsLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
 } // namespace
+
+bool HasUrlScheme(const std::string& url) {
+  const size_t colon = url.find(':');
+  if (colon == std::string::npos || colon == 0 || !IsLetter(url[0]))
+    return false;
+  return std::all_of(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(colon), IsSchemeChar);
+}
 
 THttpClient::THttpClient() {
   InitializeCurlOnce();
@@ -69,6 +92,8 @@ THttpClient::THttpClient(THttpClient&& other) noexcept
       ProxyPort(other.ProxyPort),
       IdleLimit(other.IdleLimit),
       ConnectLimit(other.ConnectLimit),
+      BodyLimit(other.BodyLimit),
+      TotalLimit(other.TotalLimit),
       CancelFlag(other.CancelFlag) {}
 
 THttpClient& THttpClient::operator=(THttpClient&& other) noexcept {
@@ -82,6 +107,8 @@ THttpClient& THttpClient::operator=(THttpClient&& other) noexcept {
     ProxyPort = moved.ProxyPort;
     IdleLimit = moved.IdleLimit;
     ConnectLimit = moved.ConnectLimit;
+    BodyLimit = moved.BodyLimit;
+    TotalLimit = moved.TotalLimit;
     CancelFlag = moved.CancelFlag;
   }
   return *this;
@@ -99,6 +126,11 @@ void THttpClient::SetTimeLimits(std::chrono::milliseconds connect,
   IdleLimit = idle;
 }
 
+void THttpClient::SetBodyLimits(std::size_t maxBody, std::chrono::milliseconds total) {
+  BodyLimit = maxBody;
+  TotalLimit = total;
+}
+
 std::string THttpClient::Resolve(const std::string& url) const {
   Url parsed(curl_url());
   if (!parsed)
@@ -107,7 +139,7 @@ std::string THttpClient::Resolve(const std::string& url) const {
     curl_url_set(parsed.get(), CURLUPART_URL, LastUrl.c_str(), 0);
   const CURLUcode result = curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0);
   if (result != CURLUE_OK) {
-    if (LastUrl.empty() && url.find("://") == std::string::npos)
+    if (LastUrl.empty() && !HasUrlScheme(url))
       throw std::runtime_error("ホスト名のないURLは取得できません: " + url);
     throw std::runtime_error("URLを解釈できません(" + std::string(curl_url_strerror(result)) +
                              "): " + url);
@@ -133,6 +165,8 @@ std::string THttpClient::Get(const std::string& url) {
   curl_easy_setopt(Handle, CURLOPT_PROXYPORT, static_cast<long>(UseProxy ? ProxyPort : 0));
   curl_easy_setopt(Handle, CURLOPT_NOPROXY, "");
   curl_easy_setopt(Handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectLimit.count()));
+  // Refuses an announced length at once; the body callback catches one that grows.
+  curl_easy_setopt(Handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(BodyLimit));
   curl_easy_setopt(Handle, CURLOPT_WRITEDATA, this);
   curl_easy_setopt(Handle, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(Handle, CURLOPT_XFERINFODATA, this);
@@ -142,7 +176,8 @@ std::string THttpClient::Get(const std::string& url) {
   StatusLine.clear();
   ErrorBuffer[0] = '\0';
   Aborted = AbortReason::None;
-  LastActivity = std::chrono::steady_clock::now();
+  Started = std::chrono::steady_clock::now();
+  LastActivity = Started;
   const CURLcode result = curl_easy_perform(Handle);
   if (result != CURLE_OK)
     Fail(result, resolved);
@@ -167,6 +202,11 @@ void THttpClient::Fail(int code, const std::string& url) const {
   if (Aborted == AbortReason::Idle)
     throw std::runtime_error("サーバーから" + Seconds(IdleLimit) +
                              "の間データが届かなかったため中断しました: " + url);
+  if (Aborted == AbortReason::TooLarge || code == CURLE_FILESIZE_EXCEEDED)
+    throw std::runtime_error("ページが大きすぎます (" + Bytes(BodyLimit) + " を超えています): " + url);
+  if (Aborted == AbortReason::TooSlow)
+    throw std::runtime_error("ページの受信が" + Seconds(TotalLimit) +
+                             "以内に終わらなかったため中断しました: " + url);
   if (code == CURLE_OPERATION_TIMEDOUT)
     throw std::runtime_error("サーバーに" + Seconds(ConnectLimit) + "以内に接続できませんでした: " +
                              url);
@@ -178,6 +218,10 @@ void THttpClient::Fail(int code, const std::string& url) const {
 
 size_t THttpClient::OnBody(char* data, size_t size, size_t count, void* client) {
   auto* self = static_cast<THttpClient*>(client);
+  if (size * count > self->BodyLimit - self->Body.size()) {
+    self->Aborted = AbortReason::TooLarge;
+    return 0;
+  }
   self->Body.append(data, size * count);
   self->LastActivity = std::chrono::steady_clock::now();
   return size * count;
@@ -202,8 +246,13 @@ int THttpClient::OnProgress(void* client, long long, long long, long long, long 
     self->Aborted = AbortReason::Canceled;
     return 1;
   }
-  if (std::chrono::steady_clock::now() - self->LastActivity > self->IdleLimit) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - self->LastActivity > self->IdleLimit) {
     self->Aborted = AbortReason::Idle;
+    return 1;
+  }
+  if (now - self->Started > self->TotalLimit) {
+    self->Aborted = AbortReason::TooSlow;
     return 1;
   }
   return 0;

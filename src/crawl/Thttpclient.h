@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 typedef void CURL;
@@ -24,6 +25,9 @@ public:
   // A request fails when it is not connected within connect, or when no byte arrives
   // for idle.
   void SetTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
+  // A request fails when its body grows past maxBody bytes, or when it has not ended
+  // within total (a server that trickles keeps the idle limit from firing).
+  void SetBodyLimits(std::size_t maxBody, std::chrono::milliseconds total);
   // When the flag becomes true, a request in flight stops and fails.
   void SetCancelFlag(const std::atomic<bool>* flag) { CancelFlag = flag; }
 
@@ -40,7 +44,7 @@ public:
   std::string Resolve(const std::string& url) const;
 
 private:
-  enum class AbortReason { None, Canceled, Idle };
+  enum class AbortReason { None, Canceled, Idle, TooLarge, TooSlow };
 
   [[noreturn]] void Fail(int code, const std::string& url) const;
 
@@ -56,12 +60,19 @@ private:
   int ProxyPort = 0;
   std::chrono::milliseconds IdleLimit{60000};
   std::chrono::milliseconds ConnectLimit{30000};
+  std::size_t BodyLimit = 32 * 1024 * 1024;
+  std::chrono::milliseconds TotalLimit{5 * 60 * 1000};
   const std::atomic<bool>* CancelFlag = nullptr;
 
   // Per request.
   std::string Body;
   std::string StatusLine;
+  std::chrono::steady_clock::time_point Started;
   std::chrono::steady_clock::time_point LastActivity;
   AbortReason Aborted = AbortReason::None;
   char ErrorBuffer[256] = {};
 };
+
+// Whether url begins with a scheme and ":" ("http:", "mailto:"), which makes it
+// absolute; "://" later in the text, in a query for instance, does not.
+bool HasUrlScheme(const std::string& url);

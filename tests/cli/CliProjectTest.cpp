@@ -72,6 +72,15 @@ TEST_F(CliProjectTest, ListsTheBundledBlogTypesAndTemplates) {
   const CliResult empty = Cli({"--data-dir", Folder.File("data"), "list", "blog-types"});
   EXPECT_EQ(empty.Status, 0);
   EXPECT_EQ(empty.Out, "");
+
+  // A blog type whose script leads out of its folder is left out with a message.
+  WriteFile(Folder.File("data/blog/a.ini"), "[CONFIG]\nname=外\n[SCRIPT]\nfile=../evil.js\n");
+  WriteFile(Folder.File("data/evil.js"), "// not a blog type's\n");
+  WriteFile(Folder.File("data/blog/b.ini"), "[CONFIG]\nname=内\n[SCRIPT]\nfile=b.js\n");
+  const CliResult one = Cli({"--data-dir", Folder.File("data"), "list", "blog-types"});
+  EXPECT_EQ(one.Status, 0);
+  EXPECT_EQ(one.Out, "内\t\n");
+  EXPECT_NE(one.Err.find("ブログの種類「外」(a.ini) を読み込めません"), std::string::npos) << one.Err;
 }
 
 TEST_F(CliProjectTest, UsageMistakesExitWithTwo) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TEST(BlogConfigTest, ReadsFieldsAndBuildsPathsFromItsFolder) {
@@ -80,4 +81,55 @@ TEST(BlogConfigTest, UnreadableFileFailsTheScan) {
   std::filesystem::permissions(folder.File("locked.ini"), std::filesystem::perms::none);
   TBlogConfigManager manager;
   EXPECT_THROW(manager.LoadFrom(folder.Path()), std::runtime_error);
+}
+
+TEST(BlogConfigTest, AScriptOutsideTheFolderOrNotARegularFileFailsOnlyThatBlogType) {
+  namespace fs = std::filesystem;
+  TempFolder outside;
+  WriteFile(outside.File("evil.js"), "function GetRecentEntry(page) { return ''; }\n");
+  TempFolder folder;
+  WriteFile(folder.File("good.js"), "// fine\n");
+  fs::create_symlink(folder.File("good.js"), folder.File("inner-link.js"));
+  fs::create_symlink(outside.File("evil.js"), folder.File("outer-link.js"));
+  fs::create_directory_symlink(outside.Path(), folder.File("linked-folder"));
+  fs::create_directories(folder.File("sub"));
+  WriteFile(folder.File("sub/deep.js"), "// fine\n");
+  ASSERT_EQ(mkfifo(folder.File("pipe.js").c_str(), 0600), 0);
+  const struct {
+    std::string ini;
+    std::string file;
+    std::string problem;
+  } cases[] = {
+      {"a.ini", "good.js", ""},
+      {"b.ini", "inner-link.js", ""},
+      {"c.ini", "sub/deep.js", ""},
+      {"d.ini", "missing.js", ""},
+      {"e.ini", "../" + fs::path(outside.Path()).parent_path().filename().string() + "/evil.js",
+       "がブログの種類のフォルダの外にあります"},
+      {"f.ini", "outer-link.js", "がブログの種類のフォルダの外にあります"},
+      {"g.ini", "linked-folder/evil.js", "がブログの種類のフォルダの外にあります"},
+      {"h.ini", "../missing.js", "がブログの種類のフォルダの外にあります"},
+      {"i.ini", "pipe.js", "が通常のファイルではありません"},
+      {"j.ini", "sub", "が通常のファイルではありません"},
+  };
+  std::vector<std::string> loaded;
+  std::vector<std::string> errors;
+  for (const auto& c : cases) {
+    WriteFile(folder.File(c.ini), "[CONFIG]\nname=" + c.ini + "\n[SCRIPT]\nfile=" + c.file + "\n");
+    if (c.problem.empty())
+      loaded.push_back(c.ini);
+    else
+      errors.push_back("ブログの種類「" + c.ini + "」(" + c.ini + ") を読み込めません: スクリプトファイル " +
+                       c.file + " " + c.problem + "。");
+  }
+  TBlogConfigManager manager;
+  manager.LoadFrom(folder.Path());
+  std::vector<std::string> names;
+  for (const TBlogConfig& config : manager.GetBlogConfigs())
+    names.push_back(config.GetName());
+  EXPECT_EQ(names, loaded);
+  EXPECT_EQ(manager.GetLoadErrors(), errors);
+
+  manager.LoadFrom(outside.Path());
+  EXPECT_TRUE(manager.GetLoadErrors().empty()) << "a new scan forgets the old failures";
 }

@@ -136,6 +136,7 @@ TEST_F(HttpClientTest, RelativeUrlsResolveAgainstThePreviousRequest) {
 TEST_F(HttpClientTest, FirstUrlNeedsAHostAndOnlyHttpSchemesAreFetched) {
   EXPECT_NE(ErrorOf(Client, "entry.html").find("ホスト名"), std::string::npos);
   EXPECT_NE(ErrorOf(Client, "/entry.html").find("ホスト名"), std::string::npos);
+  EXPECT_NE(ErrorOf(Client, "entry.html?from=http://x/").find("ホスト名"), std::string::npos);
   EXPECT_TRUE(Server.Requests().empty());
   const std::string file = ErrorOf(Client, "file:///etc/hostname");
   EXPECT_NE(file, "no error");
@@ -204,4 +205,52 @@ TEST_F(HttpClientTest, CancelAbortsARequestInFlight) {
   EXPECT_EQ(error, "ダウンロードを中止しました。");
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   EXPECT_EQ(ErrorOf(Client, Server.Url("/page")), "ダウンロードを中止しました。");
+}
+
+namespace {
+
+// A hostile server: /flood sends a body that never ends, /announced announces one
+// over the limit, /trickle sends one byte at a time without end; /exact sends a body
+// of exactly the limit.
+constexpr std::size_t TestBodyLimit = 1024 * 1024;
+
+void HostileServer(const HttpRequest& request, const HttpSender& send) {
+  if (request.Target == "/announced") {
+    send(HttpResponse(200, "OK", std::string(TestBodyLimit + 1, 'a')));
+  } else if (request.Target == "/exact") {
+    send(HttpResponse(200, "OK", std::string(TestBodyLimit, 'a')));
+  } else if (request.Target == "/flood") {
+    const std::string chunk(64 * 1024, 'a');
+    bool open = send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+    while (open)
+      open = send(chunk);
+  } else if (request.Target == "/trickle") {
+    bool open = send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+    while (open) {
+      std::this_thread::sleep_for(20ms);
+      open = send("a");
+    }
+  }
+}
+
+} // namespace
+
+TEST(HttpClientLimitTest, OversizedAndTricklingBodiesFailWithTheirLimitAndTheClientGoesOn) {
+  LoopbackServer server{HostileServer};
+  THttpClient client;
+  client.SetTimeLimits(5s, 5s);
+  client.SetBodyLimits(TestBodyLimit, 500ms);
+  const std::string tooLarge = "ページが大きすぎます (1 MB を超えています): ";
+  const struct {
+    std::string path;
+    std::string error;
+  } cases[] = {
+      {"/flood", tooLarge + server.Url("/flood")},
+      {"/announced", tooLarge + server.Url("/announced")},
+      {"/trickle", "ページの受信が500ミリ秒以内に終わらなかったため中断しました: " + server.Url("/trickle")},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ErrorOf(client, server.Url(c.path)), c.error);
+    EXPECT_EQ(client.Get(server.Url("/exact")).size(), TestBodyLimit) << "after " << c.path;
+  }
 }

@@ -52,7 +52,12 @@ std::string HttpRequest::Header(std::string_view name) const {
   return std::string();
 }
 
-LoopbackServer::LoopbackServer(HttpHandler handler) : Handler(std::move(handler)) {
+LoopbackServer::LoopbackServer(HttpHandler handler) : LoopbackServer(std::move(handler), {}) {}
+
+LoopbackServer::LoopbackServer(HttpStreamer streamer) : LoopbackServer({}, std::move(streamer)) {}
+
+LoopbackServer::LoopbackServer(HttpHandler handler, HttpStreamer streamer)
+    : Handler(std::move(handler)), Streamer(std::move(streamer)) {
   Listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -119,6 +124,11 @@ void LoopbackServer::Serve(int socket) {
       {
         std::lock_guard lock(Mutex);
         Received.push_back(request);
+      }
+      if (Streamer) {
+        Streamer(request, [&](const std::string& bytes) { return !Stopping && SendAll(socket, bytes); });
+        open = false;
+        continue;
       }
       const std::optional<std::string> response = Handler(request);
       if (!response) {

@@ -23,11 +23,17 @@ struct HttpRequest {
 // connection open without ever answering, or an empty text to reset it.
 using HttpHandler = std::function<std::optional<std::string>(const HttpRequest&)>;
 
+// Writes the response itself, piece by piece, through send; send returns false once
+// the client is gone or the server stops. The connection closes when it returns.
+using HttpSender = std::function<bool(const std::string&)>;
+using HttpStreamer = std::function<void(const HttpRequest&, const HttpSender& send)>;
+
 // A small HTTP/1.1 server on 127.0.0.1 and a free port, each connection on its own
 // thread, keep-alive honoured. It records every request and stops in its destructor.
 class LoopbackServer {
 public:
   explicit LoopbackServer(HttpHandler handler);
+  explicit LoopbackServer(HttpStreamer streamer);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -37,11 +43,14 @@ public:
   std::vector<HttpRequest> Requests() const;
 
 private:
+  LoopbackServer(HttpHandler handler, HttpStreamer streamer);
+
   void AcceptLoop();
   void Serve(int socket);
   bool WaitReadable(int socket) const;
 
   HttpHandler Handler;
+  HttpStreamer Streamer;
   int Listener = -1;
   int BoundPort = 0;
   std::atomic<bool> Stopping{false};

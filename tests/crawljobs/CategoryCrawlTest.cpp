@@ -95,12 +95,14 @@ TEST_F(CategoryCrawlTest, EmptyListsLinesAndUrls) {
   EXPECT_EQ(CategoryNames(), (Lines{"0 "}));
 
   Listener.Lines.clear();
-  Blog.SetPage("/c/odd", "urls:a||http://other.example/b;");
+  Blog.SetPage("/c/odd", "urls:a||http://other.example/b|q?from=http://x/;");
   Categories = {{"空", ""}, {"奇妙", Blog.Url("/c/odd")}};
   EXPECT_TRUE(Crawl());
   EXPECT_EQ(Listener.Lines, (Lines{"OK: " + Blog.Url("/c/odd") + " 奇妙", "終了しました。"}));
   EXPECT_EQ(CategoryNames(), (Lines{"0 ", "1空", "2奇妙"}));
-  EXPECT_EQ(Memberships(), (Lines{"2 " + Blog.Url("/c/a"), "2 ", "2 http://other.example/b"}));
+  EXPECT_EQ(Memberships(), (Lines{"2 " + Blog.Url("/c/a"), "2 ", "2 http://other.example/b",
+                                  "2 " + Blog.Url("/c/q?from=http://x/")}))
+      << "a URL is absolute only when it begins with a scheme";
 }
 
 TEST_F(CategoryCrawlTest, FailuresKeepWhatWasRead) {
@@ -145,6 +147,44 @@ TEST_F(CategoryCrawlTest, CancelStopsBeforeTheNextRequest) {
   EXPECT_EQ(Listener.Lines, (Lines{"OK: " + Blog.Url("/c/food") + " 料理", "終了しました。"}));
   EXPECT_EQ(CategoryNames(), (Lines{"0 ", "1料理", "2旅行"}));
   EXPECT_EQ(Memberships(), before) << "the category the cancel cut short keeps what it had";
+}
+
+TEST_F(CategoryCrawlTest, ANextPageThatLeadsBackToAPageOfTheCategoryEndsThereAsAFailure) {
+  ASSERT_TRUE(Crawl());
+  const Lines before = Memberships();
+  const struct {
+    std::string page;
+    std::string next;
+    Lines read;
+  } cases[] = {
+      {"/c/food/2", "/c/food", {"/c/food", "/c/food/2"}},
+      {"/c/food/2", "/C/Food/2", {"/c/food", "/c/food/2"}},
+      {"/c/food", "/c/food", {"/c/food"}},
+  };
+  for (const auto& c : cases) {
+    Blog.SetPage("/c/food", "urls:/e/9;nextpage:/c/food/2;");
+    Blog.SetPage("/c/food/2", "urls:/e/3|/e/1;");
+    Blog.SetPage(c.page, "urls:/e/8;nextpage:" + c.next + ";");
+    Listener.Lines.clear();
+    Listener.Urls.clear();
+    EXPECT_FALSE(Crawl()) << c.page;
+    Lines expected;
+    for (const std::string& page : c.read)
+      expected.push_back("OK: " + Blog.Url(page) + " 料理");
+    expected.push_back("Error: " + Blog.Url(c.next) + " は既に読んだページです。");
+    EXPECT_EQ(Listener.Lines, expected);
+    EXPECT_EQ(Listener.Urls.size(), c.read.size()) << "no page is fetched twice";
+    EXPECT_EQ(Memberships(), before) << "the category keeps what it had";
+  }
+
+  // Only a page of the same category counts: another category may begin there.
+  Blog.SetPage("/c/food", "urls:/e/1|/e/2;nextpage:/c/food/2;");
+  Blog.SetPage("/c/food/2", "urls:/e/3|/e/1;");
+  Categories[1].url = Blog.Url("/c/food/2");
+  Listener.Lines.clear();
+  EXPECT_TRUE(Crawl());
+  EXPECT_EQ(Listener.Lines.back(), "終了しました。");
+  EXPECT_EQ(Memberships().back(), "2 " + Blog.Url("/e/1"));
 }
 
 // Three categories read once; the blog has since moved /e/2 out of food and listed

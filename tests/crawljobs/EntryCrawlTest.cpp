@@ -49,6 +49,7 @@ protected:
     crawl.SetBlogConfig(Blog.BlogType());
     crawl.SetListener(&Listener);
     crawl.SetHttpTimeLimits(std::chrono::seconds(5), std::chrono::seconds(5));
+    crawl.SetHttpBodyLimits(1024 * 1024, std::chrono::seconds(10));
     Listener.Job = &crawl;
     Listener.Lines.clear();
     std::thread canceller;
@@ -170,6 +171,8 @@ TEST_F(EntryCrawlTest, FailuresEndTheCrawlWithTwoLinesAndKeepWhatWasRead) {
       {"/e/3", "fail:GetNextUrl;date:2024/1/1;title:x;", "/e/3", "GetNextUrl failed", 0},
       {"/", "fail:GetRecentEntry;", "/", "GetRecentEntry failed", 0},
       {"/", "no mark here", "", "最新エントリーのURLの取得に失敗しました。", 0},
+      {"/e/2", std::string(1024 * 1024 + 1, 'x'), "/e/2",
+       "ページが大きすぎます (1 MB を超えています): " + Blog.Url("/e/2"), 1},
   };
   for (const auto& c : cases) {
     Reset();
@@ -214,16 +217,65 @@ TEST_F(EntryCrawlTest, AFailureInNewEntriesOnlyModeLeavesTheEntriesAlone) {
   EXPECT_EQ(Urls().front(), "1 " + Blog.Url("/e/3"));
 }
 
-TEST_F(EntryCrawlTest, ACircleRunsUntilCancelAndStoresEachEntryOnce) {
-  Blog.SetPage("/e/1", TestBlog::EntryPage("2024/05/01", "一つ目", "/e/3"));
+TEST_F(EntryCrawlTest, AChainThatReturnsToAnEntryItReadEndsThereAsAFailure) {
+  const struct {
+    std::string path;
+    std::string next;
+    Lines read;
+  } cases[] = {
+      {"/e/1", "/e/3", {"/e/3", "/e/2", "/e/1"}},
+      {"/e/3", "/e/3", {"/e/3"}},
+      {"/e/2", "/E/3", {"/e/3", "/e/2"}},
+  };
+  for (const auto& c : cases) {
+    Reset();
+    Blog.SetPage("/e/2", TestBlog::EntryPage("2024/05/02", "二つ目", "/e/1"));
+    Blog.SetPage(c.path, TestBlog::EntryPage("2024/05/09", "戻る", c.next));
+    Listener.Urls.clear();
+    EXPECT_FALSE(Crawl()) << c.path;
+    const Lines& lines = Listener.Lines;
+    ASSERT_EQ(lines.size(), c.read.size() + 3) << c.path;
+    EXPECT_EQ(lines[lines.size() - 3], "OK: " + Blog.Url(c.read.back()) + " 戻る");
+    EXPECT_EQ(lines[lines.size() - 2], "Error: " + Blog.Url(c.next) + " は既に読んだページです。");
+    EXPECT_EQ(lines.back(), "最後まで読めなかったため、読み込んだ " + std::to_string(c.read.size()) +
+                                " 件の後ろに保存済みのエントリー 0 件を残しました。");
+    EXPECT_EQ(Listener.Urls.size(), c.read.size() + 1) << "no page is fetched twice";
+    EXPECT_EQ(Urls().size(), c.read.size());
+  }
+
+  // New entries only: the circle among the new entries stages nothing twice and, as
+  // any failure in this mode, leaves the stored entries alone.
+  Reset();
   Blog.SetPage("/e/2", TestBlog::EntryPage("2024/05/02", "二つ目", "/e/1"));
-  int okLines = 0;
-  Listener.CancelWhen = [&](const std::string& line) { return line.rfind("OK: ", 0) == 0 && ++okLines == 8; };
+  ASSERT_TRUE(Crawl());
+  Blog.SetPage("/", "top recent:/e/5;");
+  Blog.SetPage("/e/5", TestBlog::EntryPage("2024/05/05", "五つ目", "/e/4"));
+  Blog.SetPage("/e/4", TestBlog::EntryPage("2024/05/04", "四つ目", "/e/5"));
+  EXPECT_FALSE(Crawl(true));
+  EXPECT_EQ(Listener.Lines, (Lines{"OK: " + Blog.Url("/e/5") + " 最新エントリーのURLを取得しました。",
+                                   "OK: " + Blog.Url("/e/5") + " 五つ目", "OK: " + Blog.Url("/e/4") + " 四つ目",
+                                   "Error: " + Blog.Url("/e/5") + " は既に読んだページです。"}));
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/2"), "3 " + Blog.Url("/e/1")}));
+  EXPECT_EQ(Column("select count(*) as v from tmp_entries"), Lines{"2"});
+}
+
+TEST_F(EntryCrawlTest, AUrlIsAbsoluteOnlyWithASchemeAndOneThatCannotBeResolvedIsNamed) {
+  Blog.SetPage("/e/2", TestBlog::EntryPage("2024/05/02", "二つ目", "1?from=http://x/"));
+  Blog.SetPage("/e/1?from=http://x/", TestBlog::EntryPage("2024/05/01", "一つ目", ""));
   EXPECT_TRUE(Crawl());
-  EXPECT_EQ(Listener.Lines.size(), 10u);
-  EXPECT_EQ(Listener.Lines[8], "最後まで読めなかったため、読み込んだ 3 件の後ろに保存済みのエントリー 0 件を残しました。");
-  EXPECT_EQ(Listener.Lines.back(), "終了しました。");
-  EXPECT_EQ(Urls().size(), 3u);
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/2"),
+                           "3 " + Blog.Url("/e/1?from=http://x/")}));
+
+  for (const std::string& returned : {std::string("javascript:void(0)"), std::string("http://")}) {
+    Reset();
+    Blog.SetPage("/", "top recent:" + returned + ";");
+    EXPECT_FALSE(Crawl()) << returned;
+    const Lines& lines = Listener.Lines;
+    ASSERT_EQ(lines.size(), 4u) << returned;
+    EXPECT_EQ(lines[0], "OK: " + returned + " 最新エントリーのURLを取得しました。");
+    EXPECT_EQ(lines[1], "Error: " + returned);
+    EXPECT_NE(lines[2].find(": " + returned), std::string::npos) << lines[2];
+  }
 }
 
 TEST_F(EntryCrawlTest, CancelStopsARequestInFlightAndStillMerges) {
