@@ -3,7 +3,7 @@
 #include "crawl/Tcharconv.h"
 #include "crawl/Thttpclient.h"
 #include "crawl/Tpagefetch.h"
-#include "crawl/Tscriptcontroller.h"
+#include "script/Tscriptcontroller.h"
 
 #include "LoopbackServer.h"
 

@@ -2,6 +2,7 @@
 
 #include "crawl/Tblogconfig.h"
 #include "crawl/Thttpclient.h"
+#include "script/Tscriptlimits.h"
 
 #include <atomic>
 #include <chrono>
@@ -24,7 +25,7 @@ public:
   void SetBlogConfig(const TBlogConfig& blogConfig) { BlogConfig = blogConfig; }
   void SetListener(TCrawlListener* listener) { Listener = listener; }
   void SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
-  void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptTimeLimit = limit; }
+  void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptTimeLimit.Time = limit; }
 
   void Cancel() { Canceled = true; }
   bool IsCanceled() const { return Canceled; }
@@ -34,9 +35,9 @@ public:
   virtual bool Run() = 0;
 
 protected:
-  // Thrown where a canceled request stops the crawl; the crawl then ends as after
-  // a cancel seen at its usual place.
-  struct CanceledInFlight {};
+  // Thrown where a canceled request or script call stops the crawl; the crawl then
+  // ends as after a cancel seen at its usual place.
+  using CanceledInFlight = TCanceled;
 
   std::string FetchPage(const std::string& url, int codePage);
   // A URL a script returned, made absolute against the page read last, so that what
@@ -51,6 +52,6 @@ protected:
   TBlogConfig BlogConfig;
   TCrawlListener* Listener = nullptr;
   THttpClient Http;
-  std::chrono::milliseconds ScriptTimeLimit{30000};
+  TScriptLimits ScriptTimeLimit{std::chrono::milliseconds(30000), &Canceled};
   std::atomic<bool> Canceled{false};
 };
