@@ -102,6 +102,9 @@ int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   TScriptEngine engine;
   try {
+    // Ready: the time of the first request is the script's own.
+    if (!WriteAll(EncodeScriptMessage({"ready"})))
+      return 1;
     std::vector<std::string> request;
     while (ReadRequest(request))
       if (!WriteAll(EncodeScriptMessage(Handle(engine, request))))

@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr std::chrono::seconds HostStartLimit{30};
+
 std::mutex HostProgramMutex;
 std::string HostProgram;
 
@@ -71,8 +73,8 @@ std::string TScriptController::GetErrorText() const {
 }
 
 std::optional<std::vector<std::string>> TScriptController::Request(std::vector<std::string> fields) {
-  if (!Host)
-    Host = std::make_unique<TScriptHostProcess>(GetScriptHostProgram());
+  if (!Host && !StartHost())
+    return std::nullopt;
   fields.insert(fields.begin() + 1, std::to_string(Limits.Time.count()));
   const auto deadline = std::chrono::steady_clock::now() + Limits.Time;
   std::string body;
@@ -105,6 +107,26 @@ std::optional<std::vector<std::string>> TScriptController::Request(std::vector<s
   if (answer[1] == "1")
     RecordError(std::stoi(answer[2]), std::stoi(answer[3]), answer[4]);
   return answer;
+}
+
+bool TScriptController::StartHost() {
+  Host = std::make_unique<TScriptHostProcess>(GetScriptHostProgram());
+  // Starting is not the script's time: a busy machine may take a while.
+  std::string ready;
+  const auto outcome = Host->Exchange(std::string(), std::chrono::steady_clock::now() + HostStartLimit,
+                                      Limits.Cancel, ready);
+  if (outcome == TScriptHostProcess::Outcome::Canceled) {
+    Host.reset();
+    throw TCanceled{};
+  }
+  if (outcome != TScriptHostProcess::Outcome::Answered) {
+    const std::string reason = outcome == TScriptHostProcess::Outcome::Died
+                                   ? Host->GetEndReason() : "起動が終わりません";
+    Host.reset();
+    RecordError(0, 0, "スクリプトの実行プロセスが異常終了しました (" + reason + ")");
+    return false;
+  }
+  return true;
 }
 
 void TScriptController::ClearError() {

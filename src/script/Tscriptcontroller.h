@@ -30,7 +30,8 @@ public:
   void LoadScript(const std::string& language, const std::string& code);
   // Evaluates functionName(argumentText). A script error is recorded and gives "";
   // undefined and null give "", other values their script text form. Throws
-  // TCanceled when the cancel flag is raised while the script runs.
+  // TCanceled when the script is still running half a second after the cancel flag
+  // went up.
   std::string Call(const std::string& functionName, const std::string& argumentText);
 
   bool HasError() const { return ErrorOccurred; }
@@ -46,6 +47,8 @@ public:
 private:
   // The host's answer, or nothing when it did not give one (the reason recorded).
   std::optional<std::vector<std::string>> Request(std::vector<std::string> fields);
+  // False when the host did not come up (the reason recorded).
+  bool StartHost();
   void ClearError();
   void RecordError(int line, int column, const std::string& description);
 

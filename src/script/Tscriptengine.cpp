@@ -38,7 +38,8 @@ bool IsScriptFile(const QString& file) {
 
 } // namespace
 
-TScriptEngine::TScriptEngine() = default;
+TScriptEngine::TScriptEngine()
+    : Engine(std::make_unique<QJSEngine>()), Global(std::make_unique<QJSValue>(Engine->globalObject())) {}
 
 TScriptEngine::~TScriptEngine() {
   Global.reset();  // before the engine they belong to
@@ -47,10 +48,13 @@ TScriptEngine::~TScriptEngine() {
 
 void TScriptEngine::Load(const std::string& code) {
   ClearError();
-  Global.reset();
-  Argument.reset();
-  Engine = std::make_unique<QJSEngine>();
-  Global = std::make_unique<QJSValue>(Engine->globalObject());
+  if (Loaded) {
+    Global.reset();
+    Argument.reset();
+    Engine = std::make_unique<QJSEngine>();
+    Global = std::make_unique<QJSValue>(Engine->globalObject());
+  }
+  Loaded = true;
   Evaluate(QString::fromStdString(code), ScriptFileName);
 }
 

@@ -39,6 +39,8 @@ private:
   void RecordError(const QJSValue& error, const QStringList& stack);
 
   std::unique_ptr<QJSEngine> Engine;
+  // The engine made at start-up serves the first script; a later one gets a fresh engine.
+  bool Loaded = false;
   // Held for the engine's life: while one handle lives, the engine keeps its page of
   // handles instead of mapping and unmapping one on every call.
   std::unique_ptr<QJSValue> Global;

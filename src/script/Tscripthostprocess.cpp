@@ -22,6 +22,10 @@ using Clock = std::chrono::steady_clock;
 
 // How often a wait looks at the cancel flag.
 constexpr std::chrono::milliseconds CancelPoll{50};
+// How long a request may still take once the cancel flag is up: one that ends by then
+// ends normally, so that the crawls stop where they always stop for a cancel, and only
+// a script that would keep them waiting is killed.
+constexpr std::chrono::milliseconds CancelGrace{500};
 
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer reserves terabytes of shadow memory up front.
@@ -98,6 +102,7 @@ TScriptHostProcess::Outcome TScriptHostProcess::Exchange(const std::string& mess
                                                          Clock::time_point deadline,
                                                          const std::atomic<bool>* cancel,
                                                          std::string& answer) {
+  CanceledAt = Clock::time_point();
   Outcome outcome = Outcome::Answered;
   std::string header;
   if (!Send(message, deadline, cancel, outcome) || !Receive(header, 4, deadline, cancel, outcome))
@@ -115,9 +120,13 @@ TScriptHostProcess::Outcome TScriptHostProcess::Exchange(const std::string& mess
 TScriptHostProcess::Wait TScriptHostProcess::WaitFor(short events, Clock::time_point deadline,
                                                      const std::atomic<bool>* cancel) {
   for (;;) {
-    if (cancel && *cancel)
-      return Wait::Canceled;
     const Clock::time_point now = Clock::now();
+    if (cancel && *cancel) {
+      if (CanceledAt == Clock::time_point())
+        CanceledAt = now;
+      if (now - CanceledAt >= CancelGrace)
+        return Wait::Canceled;
+    }
     if (now >= deadline)
       return Wait::TimedOut;
     auto slice = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);

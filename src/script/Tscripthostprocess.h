@@ -22,8 +22,9 @@ public:
   TScriptHostProcess& operator=(const TScriptHostProcess&) = delete;
 
   enum class Outcome { Answered, TimedOut, Canceled, Died };
-  // Sends one message and receives the body of the answer. Anything but Answered
-  // leaves the process ended.
+  // Sends one message and receives the body of the answer. A raised cancel flag
+  // ends the request half a second later unless it was answered by then. Anything
+  // but Answered leaves the process ended.
   Outcome Exchange(const std::string& message, std::chrono::steady_clock::time_point deadline,
                    const std::atomic<bool>* cancel, std::string& answer);
   // Why the process ended, once Exchange said Died.
@@ -43,4 +44,6 @@ private:
   pid_t Pid = -1;
   int Socket = -1;
   std::string EndReason;
+  // When the current request first saw the cancel flag up.
+  std::chrono::steady_clock::time_point CanceledAt;
 };
