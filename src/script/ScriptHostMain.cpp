@@ -82,7 +82,8 @@ std::vector<std::string> Reply(const std::string& value, const TScriptEngine& en
           std::to_string(engine.GetErrorColumn()), engine.GetErrorDescription()};
 }
 
-std::vector<std::string> Handle(TScriptEngine& engine, const std::vector<std::string>& request) {
+std::vector<std::string> Handle(TScriptEngine& engine, std::vector<std::string>& request,
+                                std::string& lastArgument) {
   if (request.size() == 3 && request[0] == "load") {
     LimitProcessorTime(request[1]);
     engine.Load(request[2]);
@@ -90,7 +91,13 @@ std::vector<std::string> Handle(TScriptEngine& engine, const std::vector<std::st
   }
   if (request.size() == 4 && request[0] == "call") {
     LimitProcessorTime(request[1]);
-    const std::string value = engine.Call(request[2], request[3]);
+    lastArgument = std::move(request[3]);
+    const std::string value = engine.Call(request[2], lastArgument);
+    return Reply(value, engine);
+  }
+  if (request.size() == 3 && request[0] == "again") {
+    LimitProcessorTime(request[1]);
+    const std::string value = engine.Call(request[2], lastArgument);
     return Reply(value, engine);
   }
   throw std::runtime_error("unknown request");
@@ -106,8 +113,9 @@ int main(int argc, char** argv) {
     if (!WriteAll(EncodeScriptMessage({"ready"})))
       return 1;
     std::vector<std::string> request;
+    std::string lastArgument;
     while (ReadRequest(request))
-      if (!WriteAll(EncodeScriptMessage(Handle(engine, request))))
+      if (!WriteAll(EncodeScriptMessage(Handle(engine, request, lastArgument))))
         return 1;
   } catch (const std::bad_alloc&) {
     return ScriptHostOutOfMemory;

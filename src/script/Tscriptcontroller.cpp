@@ -62,7 +62,11 @@ std::string TScriptController::Call(const std::string& functionName,
   // A host killed by an earlier call comes back with the script loaded again.
   if (!Host && (!Request({"load", Code}) || ErrorOccurred))
     return std::string();
-  const auto answer = Request({"call", functionName, argumentText});
+  // The parsers hand the same page to several functions in a row: the host keeps it.
+  const bool again = !SentArgument.empty() && argumentText == SentArgument;
+  const auto answer = again ? Request({"again", functionName}) : Request({"call", functionName, argumentText});
+  if (Host && !again)
+    SentArgument = argumentText;
   return answer ? answer->front() : std::string();
 }
 
@@ -110,6 +114,7 @@ std::optional<std::vector<std::string>> TScriptController::Request(std::vector<s
 }
 
 bool TScriptController::StartHost() {
+  SentArgument.clear();
   Host = std::make_unique<TScriptHostProcess>(GetScriptHostProgram());
   // Starting is not the script's time: a busy machine may take a while.
   std::string ready;

@@ -54,6 +54,8 @@ private:
 
   std::unique_ptr<TScriptHostProcess> Host;
   std::string Code;
+  // The argument of the host's last call, which it keeps.
+  std::string SentArgument;
   bool Loaded = false;
   int ErrorLine = 0;
   int ErrorColumn = 0;

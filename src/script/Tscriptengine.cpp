@@ -51,6 +51,7 @@ void TScriptEngine::Load(const std::string& code) {
   if (Loaded) {
     Global.reset();
     Argument.reset();
+    ArgumentSource.clear();
     Engine = std::make_unique<QJSEngine>();
     Global = std::make_unique<QJSValue>(Engine->globalObject());
   }
@@ -63,23 +64,30 @@ std::string TScriptEngine::Call(const std::string& functionName, const std::stri
   QJSValue value;
   // Handing a quoted page over as a value spares the engine from parsing it as
   // source text, and the function receives exactly the same string.
-  if (const std::optional<std::string> text = UnquoteScriptString(argumentText)) {
+  if (Argument && argumentText == ArgumentSource) {
+    CallWithArgument(QString::fromStdString(functionName), value);
+  } else if (const std::optional<std::string> text = UnquoteScriptString(argumentText)) {
     const QString name = QString::fromStdString(functionName);
     if (!Argument || *text != ArgumentText) {
       ArgumentText = *text;
       Argument = std::make_unique<QJSValue>(Engine->toScriptValue(QString::fromStdString(*text)));
     }
-    if (!CallDirectly(name, *Argument, value)) {
-      Global->setProperty(ArgumentName, *Argument);
-      value = Evaluate(name + u'(' + ArgumentName + u')', CallFileName);
-      Global->deleteProperty(ArgumentName);
-    }
+    ArgumentSource = argumentText;
+    CallWithArgument(name, value);
   } else {
     value = Evaluate(QString::fromStdString(functionName + "(" + argumentText + ")"), CallFileName);
   }
   if (ErrorOccurred || value.isUndefined() || value.isNull())
     return std::string();
   return value.toString().toStdString();
+}
+
+void TScriptEngine::CallWithArgument(const QString& name, QJSValue& value) {
+  if (!CallDirectly(name, *Argument, value)) {
+    Global->setProperty(ArgumentName, *Argument);
+    value = Evaluate(name + u'(' + ArgumentName + u')', CallFileName);
+    Global->deleteProperty(ArgumentName);
+  }
 }
 
 bool TScriptEngine::CallDirectly(const QString& name, const QJSValue& argument, QJSValue& value) {

@@ -34,6 +34,8 @@ private:
   // would, errors and their places included, without compiling the expression,
   // which costs several times a short call. False when the name is no function.
   bool CallDirectly(const QString& name, const QJSValue& argument, QJSValue& value);
+  // Calls the function on Argument, directly when it can.
+  void CallWithArgument(const QString& name, QJSValue& value);
   QJSValue Evaluate(const QString& source, const QString& fileName);
   void ClearError();
   void RecordError(const QJSValue& error, const QStringList& stack);
@@ -48,6 +50,8 @@ private:
   // several functions, and each copy into the engine's heap brings its collection
   // nearer.
   std::string ArgumentText;
+  // The literal Argument was made from.
+  std::string ArgumentSource;
   std::unique_ptr<QJSValue> Argument;
   int ErrorLine = 0;
   int ErrorColumn = 0;

@@ -9,6 +9,7 @@
 // length (4 bytes, little-endian) and its bytes.
 //   load: "load", time limit (decimal milliseconds), script code
 //   call: "call", time limit, function name, argument source text
+//   again: "again", time limit, function name (the argument of the last call)
 //   reply: value, "1" or "0" (an error), error line, error column, error description
 
 // Large enough for any page the crawls accept, small enough that a reply cannot
