@@ -5,6 +5,7 @@
 
 #include "crawl/Tappconfig.h"
 #include "crawl/Tblogconfig.h"
+#include "script/Tscriptcontroller.h"
 #include "crawl/Tcrawllistener.h"
 #include "crawl/Tentrycrawl.h"
 #include "store/Tentry.h"
@@ -276,6 +277,7 @@ double CliPeakRssMb(const TempFolder& temp, const Server& server) {
 } // namespace
 
 int main(int argc, char** argv) {
+  SetScriptHostProgram(TOCWERK_SCRIPT_HOST);
   try {
     TempFolder temp;
     const std::string blog = temp.Path + "blog";

@@ -74,10 +74,19 @@ function GetNextCategoryUrl(page) {
 
 // --- markup helpers -----------------------------------------------------------
 
-// Patterns are compiled once: the crawl calls these functions for every page.
-var Comments = /<!--[\s\S]*?-->/g;
-var Scripts = /<script\b[\s\S]*?<\/script\s*>/gi;
-var Styles = /<style\b[\s\S]*?<\/style\s*>/gi;
+// Patterns are compiled once: the crawl calls these functions for every page. Every
+// scan of a page goes forward only, so that a page costs one pass whatever it holds
+// (a lazy [\s\S]*? over the rest of the page, tried at each of many unclosed
+// openings, would cost the square of its size).
+var CommentStart = /<!--/g;
+var CommentEnd = /-->/g;
+var ScriptStart = /<script\b/gi;
+var ScriptEnd = /<\/script\s*>/gi;
+var StyleStart = /<style\b/gi;
+var StyleEnd = /<\/style\s*>/gi;
+var ArticleStart = /<article\b/gi;
+var ArticleEnd = /<\/article\s*>/gi;
+var TagSpecial = /[>"']/g;
 var TagName = /^<[^\s\/>]+/;
 var AttributePattern = /\s([^\s"'>\/=]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?/g;
 var RelAttribute = /\srel\s*=/i;
@@ -91,10 +100,62 @@ var VisiblePage = null;
 var VisibleHtml = null;
 function Visible(page) {
   if (page !== VisiblePage) {
-    VisibleHtml = page.replace(Comments, "").replace(Scripts, "").replace(Styles, "");
+    VisibleHtml = RemoveSections(RemoveSections(RemoveSections(page, CommentStart, CommentEnd),
+                                                ScriptStart, ScriptEnd), StyleStart, StyleEnd);
     VisiblePage = page;
   }
   return VisibleHtml;
+}
+
+// The text without every section from a match of start to the next match of end
+// after it; a section that is never closed stays, and so does the rest of the text,
+// as no later one can be closed either.
+function RemoveSections(text, start, end) {
+  var kept = [];
+  var at = 0;
+  var found;
+  start.lastIndex = 0;
+  while ((found = start.exec(text)) !== null) {
+    end.lastIndex = start.lastIndex;
+    if (end.exec(text) === null)
+      break;
+    kept.push(text.substring(at, found.index));
+    at = end.lastIndex;
+    start.lastIndex = at;
+  }
+  kept.push(text.substring(at));
+  return kept.join("");
+}
+
+// The content of the first element that start finds, between the end of its start
+// tag and the next match of end; null when there is none.
+function FirstContent(html, start, end) {
+  start.lastIndex = 0;
+  if (start.exec(html) === null)
+    return null;
+  var open = html.indexOf(">", start.lastIndex);
+  if (open < 0)
+    return null;
+  end.lastIndex = open + 1;
+  var close = end.exec(html);
+  // A later start tag ends no earlier, so its element cannot be closed either.
+  return close === null ? null : html.substring(open + 1, close.index);
+}
+
+// The text with every "<...>" removed; a "<" that no ">" follows stays with the rest.
+function RemoveTags(text) {
+  var kept = [];
+  var at = 0;
+  for (;;) {
+    var open = text.indexOf("<", at);
+    var close = open < 0 ? -1 : text.indexOf(">", open + 1);
+    if (close < 0)
+      break;
+    kept.push(text.substring(at, open));
+    at = close + 1;
+  }
+  kept.push(text.substring(at));
+  return kept.join("");
 }
 
 // Every start tag of the given names ("a" or "link|a"), in page order. The lists of
@@ -111,12 +172,70 @@ function Tags(html, names) {
     return TagsFound[names];
   var pattern = TagPatterns[names];
   if (pattern === undefined) {
-    pattern = new RegExp("<(?:" + names + ")(?=[\\s/>])(?:[^>\"']|\"[^\"]*\"|'[^']*')*>", "gi");
+    pattern = new RegExp("<(?:" + names + ")(?=[\\s/>])", "gi");
     TagPatterns[names] = pattern;
   }
-  var found = html.match(pattern) || [];
+  var found = [];
+  var scan = { ends: {}, runFrom: -1, runTo: -1 };
+  var start;
+  pattern.lastIndex = 0;
+  while ((start = pattern.exec(html)) !== null) {
+    var end = TagEnd(html, pattern.lastIndex, scan);
+    if (end >= 0) {
+      found.push(html.substring(start.index, end));
+      pattern.lastIndex = end;
+    } else {
+      pattern.lastIndex = start.index + 1;
+    }
+  }
   TagsFound[names] = found;
   return found;
+}
+
+// Where a start tag whose name ends at from ends (the index after its ">"), quoted
+// text skipped, as (?:[^>"']|"[^"]*"|'[^']*')*> reads it; -1 when it does not end.
+// scan keeps what earlier calls on the page learnt: the end reached from each ">"
+// or quote looked at, and the last stretch known to hold none of them, so that the
+// tags of a page cost one pass over it however many never end.
+function TagEnd(html, from, scan) {
+  var visited = [];
+  var at = from;
+  var end;
+  for (;;) {
+    var special;
+    if (at >= scan.runFrom && at <= scan.runTo) {
+      special = scan.runTo;
+    } else {
+      TagSpecial.lastIndex = at;
+      var found = TagSpecial.exec(html);
+      special = found === null ? html.length : found.index;
+      scan.runFrom = at;
+      scan.runTo = special;
+    }
+    if (special === html.length) {
+      end = -1;
+      break;
+    }
+    if (scan.ends.hasOwnProperty(special)) {
+      end = scan.ends[special];
+      break;
+    }
+    visited.push(special);
+    var c = html.charAt(special);
+    if (c === ">") {
+      end = special + 1;
+      break;
+    }
+    var closing = html.indexOf(c, special + 1);
+    if (closing < 0) {
+      end = -1;
+      break;
+    }
+    at = closing + 1;
+  }
+  for (var i = 0; i < visited.length; i++)
+    scan.ends[visited[i]] = end;
+  return end;
 }
 
 // The decoded value of an attribute of a start tag; null when it is absent. Names
@@ -161,8 +280,8 @@ function FirstRelHref(html, names, word) {
 }
 
 function FirstLinkInArticle(html) {
-  var article = /<article\b[^>]*>([\s\S]*?)<\/article\s*>/i.exec(html);
-  return article === null ? null : FirstHref(Tags(article[1], "a"));
+  var article = FirstContent(html, ArticleStart, ArticleEnd);
+  return article === null ? null : FirstHref(Tags(article, "a"));
 }
 
 // The content of the first <meta> whose property or name is key.
@@ -185,15 +304,13 @@ function MetaContent(html, key) {
 
 // The text of the first element of that name, tags removed; null when there is none.
 function ElementText(html, name) {
-  var pattern = ElementPatterns[name];
-  if (pattern === undefined) {
-    pattern = new RegExp("<" + name + "(?=[\\s>])[^>]*>([\\s\\S]*?)</" + name + "\\s*>", "i");
-    ElementPatterns[name] = pattern;
+  var patterns = ElementPatterns[name];
+  if (patterns === undefined) {
+    patterns = [new RegExp("<" + name + "(?=[\\s>])", "gi"), new RegExp("</" + name + "\\s*>", "gi")];
+    ElementPatterns[name] = patterns;
   }
-  var match = pattern.exec(html);
-  if (match === null)
-    return null;
-  return Clean(match[1].replace(/<[^>]*>/g, ""));
+  var content = FirstContent(html, patterns[0], patterns[1]);
+  return content === null ? null : Clean(RemoveTags(content));
 }
 
 // Runs of blanks and line breaks as one blank, as a browser shows them; references

@@ -2,8 +2,12 @@
 
 #include "crawl/Tktextlines.h"
 
+#include <stdexcept>
+
 void TCategoryParser::LoadScript(const std::string& language, const std::string& code) {
   Controller.LoadScript(language, code);
+  if (Controller.HasError())
+    throw std::runtime_error(Controller.GetErrorText());
 }
 
 std::vector<std::string> TCategoryParser::GetEntryUrl(const std::string& page) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/Tscriptcontroller.h"
+#include "script/Tscriptcontroller.h"
 
 #include <chrono>
 #include <string>
@@ -10,8 +10,11 @@
 // thrown: the caller asks HasError() after each call.
 class TCategoryParser {
 public:
+  // Throws std::runtime_error with "line,column:description" when the script does
+  // not load.
   void LoadScript(const std::string& language, const std::string& code);
-  void SetTimeLimit(std::chrono::milliseconds limit) { Controller.SetTimeLimit(limit); }
+  // The time limit and the cancel flag of every later call.
+  void SetTimeLimit(const TScriptLimits& limits) { Controller.SetLimits(limits); }
 
   // The returned lines as they are: empty ones and duplicates kept, nothing trimmed.
   std::vector<std::string> GetEntryUrl(const std::string& page);

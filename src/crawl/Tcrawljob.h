@@ -2,6 +2,7 @@
 
 #include "crawl/Tblogconfig.h"
 #include "crawl/Thttpclient.h"
+#include "script/Tscriptlimits.h"
 
 #include <atomic>
 #include <chrono>
@@ -26,7 +27,7 @@ public:
   void SetListener(TCrawlListener* listener) { Listener = listener; }
   void SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
   void SetHttpBodyLimits(std::size_t maxBody, std::chrono::milliseconds total);
-  void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptTimeLimit = limit; }
+  void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptTimeLimit.Time = limit; }
 
   void Cancel() { Canceled = true; }
   bool IsCanceled() const { return Canceled; }
@@ -36,9 +37,9 @@ public:
   virtual bool Run() = 0;
 
 protected:
-  // Thrown where a canceled request stops the crawl; the crawl then ends as after
-  // a cancel seen at its usual place.
-  struct CanceledInFlight {};
+  // Thrown where a canceled request or script call stops the crawl; the crawl then
+  // ends as after a cancel seen at its usual place.
+  using CanceledInFlight = TCanceled;
   // Thrown where a chain leads back to a page it already read: it would read the same
   // pages for ever. The crawl logs it in one line and ends as after a failure.
   struct ReadAgain {};
@@ -57,6 +58,6 @@ protected:
   TBlogConfig BlogConfig;
   TCrawlListener* Listener = nullptr;
   THttpClient Http;
-  std::chrono::milliseconds ScriptTimeLimit{30000};
+  TScriptLimits ScriptTimeLimit{std::chrono::milliseconds(30000), &Canceled};
   std::atomic<bool> Canceled{false};
 };

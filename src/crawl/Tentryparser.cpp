@@ -14,6 +14,8 @@ std::string TrimControlBytes(const std::string& text) {
 
 void TEntryParser::LoadScript(const std::string& language, const std::string& code) {
   Controller.LoadScript(language, code);
+  if (Controller.HasError())
+    throw std::runtime_error(Controller.GetErrorText());
 }
 
 std::string TEntryParser::CallScript(const char* function, const std::string& page) {

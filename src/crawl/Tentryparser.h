@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/Tscriptcontroller.h"
+#include "script/Tscriptcontroller.h"
 
 #include <chrono>
 #include <string>
@@ -16,8 +16,11 @@ struct TParsedEntry {
 // std::runtime_error with "line,column:description" when the script fails.
 class TEntryParser {
 public:
+  // Throws std::runtime_error with "line,column:description" when the script does
+  // not load.
   void LoadScript(const std::string& language, const std::string& code);
-  void SetTimeLimit(std::chrono::milliseconds limit) { Controller.SetTimeLimit(limit); }
+  // The time limit and the cancel flag of every later call.
+  void SetTimeLimit(const TScriptLimits& limits) { Controller.SetLimits(limits); }
 
   std::string GetRecentEntry(const std::string& page);
   std::string GetDate(const std::string& page);

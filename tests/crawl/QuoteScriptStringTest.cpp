@@ -1,5 +1,5 @@
 #include "crawl/Tcharconv.h"
-#include "crawl/Tscriptcontroller.h"
+#include "script/Tscriptcontroller.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crawl/Tscriptcontroller.h"
+#include "script/Tscriptcontroller.h"
 
 #include <string>
 

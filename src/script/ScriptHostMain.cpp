@@ -1,0 +1,127 @@
+// tocwerk-script-host: runs one blog type's script for TScriptController, which
+// starts it per crawl, speaks to it over standard input and output, and kills it at
+// the time limit or on Cancel.
+#include "script/Tscriptengine.h"
+#include "script/Tscripthostprocess.h"
+#include "script/Tscriptmessage.h"
+
+#include <QCoreApplication>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool ReadAll(char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t got = read(STDIN_FILENO, data, size);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      return false;
+    data += got;
+    size -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool WriteAll(const std::string& data) {
+  const char* p = data.data();
+  size_t left = data.size();
+  while (left > 0) {
+    const ssize_t put = write(STDOUT_FILENO, p, left);
+    if (put < 0 && errno == EINTR)
+      continue;
+    if (put <= 0)
+      return false;
+    p += put;
+    left -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+// False once the controller has gone away.
+bool ReadRequest(std::vector<std::string>& fields) {
+  char header[4];
+  if (!ReadAll(header, sizeof header))
+    return false;
+  const size_t length = ScriptMessageLength(header);
+  if (length > MaxScriptMessageSize)
+    return false;
+  std::string body(length, '\0');
+  if (!ReadAll(body.data(), length))
+    return false;
+  fields = DecodeScriptMessage(body);
+  return true;
+}
+
+// A backstop behind the controller's own time limit: should the controller fail
+// to kill this process, the kernel ends the call a little after its limit.
+void LimitProcessorTime(const std::string& milliseconds) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  rlimit limit{};
+  getrlimit(RLIMIT_CPU, &limit);
+  const rlim_t soft = static_cast<rlim_t>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      std::stoul(milliseconds) / 1000 + 5;
+  limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? soft : std::min(soft, limit.rlim_max);
+  setrlimit(RLIMIT_CPU, &limit);
+}
+
+std::vector<std::string> Reply(const std::string& value, const TScriptEngine& engine) {
+  return {value, engine.HasError() ? "1" : "0", std::to_string(engine.GetErrorLine()),
+          std::to_string(engine.GetErrorColumn()), engine.GetErrorDescription()};
+}
+
+std::vector<std::string> Handle(TScriptEngine& engine, std::vector<std::string>& request,
+                                std::string& lastArgument) {
+  if (request.size() == 3 && request[0] == "load") {
+    LimitProcessorTime(request[1]);
+    engine.Load(request[2]);
+    return Reply(std::string(), engine);
+  }
+  if (request.size() == 4 && request[0] == "call") {
+    LimitProcessorTime(request[1]);
+    lastArgument = std::move(request[3]);
+    const std::string value = engine.Call(request[2], lastArgument);
+    return Reply(value, engine);
+  }
+  if (request.size() == 3 && request[0] == "again") {
+    LimitProcessorTime(request[1]);
+    const std::string value = engine.Call(request[2], lastArgument);
+    return Reply(value, engine);
+  }
+  throw std::runtime_error("unknown request");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  TScriptEngine engine;
+  try {
+    // Ready: the time of the first request is the script's own.
+    if (!WriteAll(EncodeScriptMessage({"ready"})))
+      return 1;
+    std::vector<std::string> request;
+    std::string lastArgument;
+    while (ReadRequest(request))
+      if (!WriteAll(EncodeScriptMessage(Handle(engine, request, lastArgument))))
+        return 1;
+  } catch (const std::bad_alloc&) {
+    return ScriptHostOutOfMemory;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tocwerk-script-host: %s\n", error.what());
+    return 2;
+  }
+  return 0;
+}

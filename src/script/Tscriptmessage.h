@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The messages between TScriptController and tocwerk-script-host. A message is its
+// length (4 bytes, little-endian) and a body; the body is a list of fields, each its
+// length (4 bytes, little-endian) and its bytes.
+//   load: "load", time limit (decimal milliseconds), script code
+//   call: "call", time limit, function name, argument source text
+//   again: "again", time limit, function name (the argument of the last call)
+//   reply: value, "1" or "0" (an error), error line, error column, error description
+
+// Large enough for any page the crawls accept, small enough that a reply cannot
+// exhaust the program.
+constexpr size_t MaxScriptMessageSize = 256u << 20;
+
+std::string EncodeScriptMessage(const std::vector<std::string>& fields);
+// The length of the body that follows a 4-byte header.
+size_t ScriptMessageLength(const char* header);
+// Throws std::runtime_error when the body is not a list of fields.
+std::vector<std::string> DecodeScriptMessage(const std::string& body);
