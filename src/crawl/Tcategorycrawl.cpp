@@ -23,24 +23,9 @@ bool TCategoryCrawl::Run() {
   const bool sameList = LoadCategoryCrawlList(*Db) == CategoryListText(CategoryList);
   TCategoryReads reads(CategoryList.size());
   std::string url;
-  bool failed = false;
-  try {
-    Crawl(url, sleepTime, reads);
-  } catch (const ReadAgain&) {
-    Log("Error: " + url + " は既に読んだページです。");
-    failed = true;
-  } catch (const std::exception& e) {
-    Log("Error: " + url);
-    Log(e.what());
-    failed = true;
-  }
-  try {
-    reads.Store(*Db, CategoryList, sameList);
-  } catch (const std::exception& e) {
-    Log("Error: " + url);
-    Log(e.what());
+  const bool failed = !Guarded(url, [&] { Crawl(url, sleepTime, reads); });
+  if (!Guarded(url, [&] { reads.Store(*Db, CategoryList, sameList); }))
     return false;
-  }
   if (failed)
     return false;
   Log("終了しました。");

@@ -55,3 +55,16 @@ void TCrawlJob::ShowUrl(const std::string& url) {
   if (Listener)
     Listener->ShowUrl(url);
 }
+
+bool TCrawlJob::Guarded(const std::string& url, const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const ReadAgain&) {
+    Log("Error: " + url + " は既に読んだページです。");
+  } catch (const std::exception& e) {
+    Log("Error: " + url);
+    Log(e.what());
+  }
+  return false;
+}

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 class TCrawlListener;
@@ -44,6 +45,9 @@ protected:
   // pages for ever. The crawl logs it in one line and ends as after a failure.
   struct ReadAgain {};
 
+  // Runs one step of the guarded part. A failure is logged as the crawl's error
+  // lines, url being the page in hand when it happened. False when it failed.
+  bool Guarded(const std::string& url, const std::function<void()>& step);
   std::string FetchPage(const std::string& url, int codePage);
   // A URL a script returned, made absolute against the page read last, so that what
   // is stored links and joins wherever it is used. An absolute one stays as written,

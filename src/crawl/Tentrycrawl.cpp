@@ -21,27 +21,12 @@ bool TEntryCrawl::Run() {
   TEntryParser parser;
   parser.SetTimeLimit(ScriptTimeLimit);
   bool complete = false;
-  bool failed = false;
-  try {
-    complete = Crawl(url, parser, sleepTime);
-  } catch (const ReadAgain&) {
-    Log("Error: " + url + " は既に読んだページです。");
-    failed = true;
-  } catch (const std::exception& e) {
-    Log("Error: " + url);
-    Log(e.what());
-    failed = true;
-  }
+  const bool failed = !Guarded(url, [&] { complete = Crawl(url, parser, sleepTime); });
   // New entries found before a failure are not known to lead up to the stored ones.
   if (failed && NewEntryOnly)
     return false;
-  try {
-    StoreWhatWasRead(complete);
-  } catch (const std::exception& e) {
-    Log("Error: " + url);
-    Log(e.what());
+  if (!Guarded(url, [&] { StoreWhatWasRead(complete); }))
     return false;
-  }
   if (failed)
     return false;
   Log("終了しました。");
