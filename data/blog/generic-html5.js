@@ -87,6 +87,9 @@ var StyleEnd = /<\/style\s*>/gi;
 var ArticleStart = /<article\b/gi;
 var ArticleEnd = /<\/article\s*>/gi;
 var TagSpecial = /[>"']/g;
+// The rest of a start tag, quoted text skipped. Tried once per tag while every tag so
+// far has ended: the tags it matches do not overlap, so this costs one pass.
+var TagBody = /(?:[^>"']|"[^"]*"|'[^']*')*>/y;
 var TagName = /^<[^\s\/>]+/;
 var AttributePattern = /\s([^\s"'>\/=]+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?/g;
 var RelAttribute = /\srel\s*=/i;
@@ -176,11 +179,21 @@ function Tags(html, names) {
     TagPatterns[names] = pattern;
   }
   var found = [];
-  var scan = { ends: {}, runFrom: -1, runTo: -1 };
+  var scan = null;
   var start;
   pattern.lastIndex = 0;
   while ((start = pattern.exec(html)) !== null) {
-    var end = TagEnd(html, pattern.lastIndex, scan);
+    var end = -1;
+    if (scan === null) {
+      TagBody.lastIndex = pattern.lastIndex;
+      end = TagBody.exec(html) === null ? -1 : TagBody.lastIndex;
+    }
+    // The pattern alone could retry the rest of the page from every later start.
+    if (end < 0) {
+      if (scan === null)
+        scan = { ends: {}, runFrom: -1, runTo: -1 };
+      end = TagEnd(html, pattern.lastIndex, scan);
+    }
     if (end >= 0) {
       found.push(html.substring(start.index, end));
       pattern.lastIndex = end;

@@ -42,9 +42,9 @@ std::string TEntryParser::GetNextUrl(const std::string& page) {
 }
 
 TParsedEntry TEntryParser::Parse(const std::string& page) {
-  TParsedEntry parsed;
-  parsed.Date = GetDate(page);
-  parsed.Title = GetTitle(page);
-  parsed.NextUrl = GetNextUrl(page);
-  return parsed;
+  std::vector<std::string> values =
+      Controller.CallEach({"GetDate", "GetTitle", "GetNextUrl"}, QuoteScriptString(page));
+  if (Controller.HasError())
+    throw std::runtime_error(Controller.GetErrorText());
+  return {std::move(values[0]), TrimControlBytes(values[1]), std::move(values[2])};
 }

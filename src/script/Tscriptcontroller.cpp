@@ -56,18 +56,35 @@ void TScriptController::LoadScript(const std::string& language, const std::strin
 
 std::string TScriptController::Call(const std::string& functionName,
                                     const std::string& argumentText) {
+  std::vector<std::string> values = CallEach({functionName}, argumentText);
+  return values.empty() ? std::string() : std::move(values.front());
+}
+
+std::vector<std::string> TScriptController::CallEach(const std::vector<std::string>& functionNames,
+                                                     const std::string& argumentText) {
   ClearError();
   if (!Loaded)
     throw std::runtime_error("スクリプトが読み込まれていません。");
   // A host killed by an earlier call comes back with the script loaded again.
   if (!Host && (!Request({"load", Code}) || ErrorOccurred))
-    return std::string();
+    return {};
   // The parsers hand the same page to several functions in a row: the host keeps it.
   const bool again = !SentArgument.empty() && argumentText == SentArgument;
-  const auto answer = again ? Request({"again", functionName}) : Request({"call", functionName, argumentText});
+  std::vector<std::string> fields{again ? "again" : "call"};
+  if (!again)
+    fields.push_back(argumentText);
+  fields.insert(fields.end(), functionNames.begin(), functionNames.end());
+  std::vector<std::string> values;
+  auto answer = Request(std::move(fields));
   if (Host && !again)
     SentArgument = argumentText;
-  return answer ? answer->front() : std::string();
+  while (answer) {
+    values.push_back(std::move(answer->front()));
+    if (ErrorOccurred || values.size() == functionNames.size())
+      break;
+    answer = NextAnswer();
+  }
+  return values;
 }
 
 std::string TScriptController::GetErrorText() const {
@@ -80,9 +97,22 @@ std::optional<std::vector<std::string>> TScriptController::Request(std::vector<s
   if (!Host && !StartHost())
     return std::nullopt;
   fields.insert(fields.begin() + 1, std::to_string(Limits.Time.count()));
-  const auto deadline = std::chrono::steady_clock::now() + Limits.Time;
   std::string body;
-  const auto outcome = Host->Exchange(EncodeScriptMessage(fields), deadline, Limits.Cancel, body);
+  const auto outcome = Host->Exchange(EncodeScriptMessage(fields), std::chrono::steady_clock::now() + Limits.Time,
+                                      Limits.Cancel, body);
+  return Answer(outcome, body);
+}
+
+std::optional<std::vector<std::string>> TScriptController::NextAnswer() {
+  // The next function of a list started when the last reply was sent.
+  std::string body;
+  const auto outcome = Host->Exchange(std::string(), std::chrono::steady_clock::now() + Limits.Time,
+                                      Limits.Cancel, body);
+  return Answer(outcome, body);
+}
+
+std::optional<std::vector<std::string>> TScriptController::Answer(TScriptHostProcess::Outcome outcome,
+                                                                  const std::string& body) {
   if (outcome == TScriptHostProcess::Outcome::Canceled) {
     Host.reset();
     throw TCanceled{};

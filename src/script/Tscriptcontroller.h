@@ -1,5 +1,6 @@
 #pragma once
 
+#include "script/Tscripthostprocess.h"
 #include "script/Tscriptliteral.h"
 #include "script/Tscriptlimits.h"
 
@@ -8,8 +9,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-class TScriptHostProcess;
 
 // Runs a blog type's script: loads it, calls its functions with argument source
 // text and records the last error as line, column and description. The script runs
@@ -33,6 +32,11 @@ public:
   // TCanceled when the script is still running half a second after the cancel flag
   // went up.
   std::string Call(const std::string& functionName, const std::string& argumentText);
+  // Calls each function in turn with the same argument, each under the time limit,
+  // as Call would, and stops at the first error: fewer values than functions only
+  // then. The host runs them without waiting for this side in between.
+  std::vector<std::string> CallEach(const std::vector<std::string>& functionNames,
+                                    const std::string& argumentText);
 
   bool HasError() const { return ErrorOccurred; }
   // "line,column:description" while HasError(), else "".
@@ -47,6 +51,9 @@ public:
 private:
   // The host's answer, or nothing when it did not give one (the reason recorded).
   std::optional<std::vector<std::string>> Request(std::vector<std::string> fields);
+  // The next reply to a list of calls.
+  std::optional<std::vector<std::string>> NextAnswer();
+  std::optional<std::vector<std::string>> Answer(TScriptHostProcess::Outcome outcome, const std::string& body);
   // False when the host did not come up (the reason recorded).
   bool StartHost();
   void ClearError();

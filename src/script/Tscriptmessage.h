@@ -8,9 +8,11 @@
 // length (4 bytes, little-endian) and a body; the body is a list of fields, each its
 // length (4 bytes, little-endian) and its bytes.
 //   load: "load", time limit (decimal milliseconds), script code
-//   call: "call", time limit, function name, argument source text
-//   again: "again", time limit, function name (the argument of the last call)
+//   call: "call", time limit, argument source text, function names
+//   again: "again", time limit, function names (called with the last argument)
 //   reply: value, "1" or "0" (an error), error line, error column, error description
+// A call or again is answered with one reply per function, each sent as soon as its
+// function returns; the first error ends the list.
 
 // Large enough for any page the crawls accept, small enough that a reply cannot
 // exhaust the program.
