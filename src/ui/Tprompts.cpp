@@ -1,0 +1,84 @@
+#include "ui/Tprompts.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QMessageBox::Icon BoxIcon(TPrompts::Icon icon) {
+  switch (icon) {
+  case TPrompts::Icon::Error:
+    return QMessageBox::Critical;
+  case TPrompts::Icon::Warning:
+    return QMessageBox::Warning;
+  case TPrompts::Icon::Information:
+    return QMessageBox::Information;
+  case TPrompts::Icon::Question:
+    return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+std::optional<QString> Chosen(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+class RealPrompts : public TPrompts {
+public:
+  void Message(QWidget* parent, Icon icon, const QString& text) override {
+    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
+  }
+
+  std::optional<int> Choose(QWidget* parent, Icon icon, const QString& text, const QStringList& buttons) override {
+    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+      added.append(box.addButton(caption, QMessageBox::AcceptRole));
+    if (!added.isEmpty())
+      box.setDefaultButton(static_cast<QPushButton*>(added.front()));
+    box.exec();
+    const qsizetype index = added.indexOf(box.clickedButton());
+    return index < 0 ? std::nullopt : std::optional<int>(static_cast<int>(index));
+  }
+
+  std::optional<QString> OpenFileName(QWidget* parent, const QString& caption, const QString& start,
+                                      const QString& filter) override {
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return Chosen(dialog);
+  }
+
+  std::optional<QString> SaveFileName(QWidget* parent, const QString& caption, const QString& start,
+                                      const QString& filter, const QString& defaultSuffix) override {
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return Chosen(dialog);
+  }
+
+  bool OpenUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+};
+
+std::unique_ptr<TPrompts>& Installed() {
+  static std::unique_ptr<TPrompts> prompts;
+  return prompts;
+}
+
+} // namespace
+
+TPrompts& TPrompts::Get() {
+  if (!Installed())
+    Installed() = std::make_unique<RealPrompts>();
+  return *Installed();
+}
+
+void TPrompts::Install(std::unique_ptr<TPrompts> prompts) {
+  Installed() = std::move(prompts);
+}
