@@ -1,0 +1,8 @@
+#pragma once
+
+class QApplication;
+
+// Prepares the application before any widget exists: its title, Qt's own
+// Japanese texts for the standard buttons and dialogs, and a font with Japanese
+// glyphs when one is installed.
+void PrepareApplication(QApplication& application);

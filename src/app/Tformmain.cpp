@@ -1,0 +1,258 @@
+#include "app/Tformmain.h"
+
+#include "crawl/Tappconfig.h"
+#include "store/Tkappfolder.h"
+#include "ui/Tprompts.h"
+#include "ui_Tformmain.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTimer>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+const QString ApplicationTitle = u"Tocwerk"_s;
+constexpr int CommentGridMargin = 4;
+
+// A page button shows its action and runs it; the action keeps the one caption,
+// picture and hint that the menus and pop-ups use too.
+void BindButton(QPushButton* button, QAction* action) {
+  button->setText(action->text());
+  button->setIcon(action->icon());
+  button->setToolTip(action->toolTip());
+  button->setStatusTip(action->statusTip());
+  QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+}
+
+}
+
+TFormMain::TFormMain(QWidget* parent)
+    : QMainWindow(parent), Form(std::make_unique<Ui::TFormMain>()), Db(std::make_unique<TProjectDb>()) {
+  Form->setupUi(this);
+  SetActionIcons();
+  CreateActionLinks();
+  CreatePopupMenus();
+  WatchProjectControls();
+  Form->EditHtmlConf->setColumnWidth(0, 150);
+  Form->EditHtmlConf->setColumnWidth(1, 516);
+  const int gridWidths[] = {50, 70, 150, 50};
+  for (int column = 0; column < 4; ++column)
+    Form->GridComment->setColumnWidth(column, gridWidths[column]);
+  Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  UpdateCaption("");
+  Form->PageControl1->setCurrentIndex(0);
+}
+
+TFormMain::~TFormMain() {
+  FormClose();
+}
+
+void TFormMain::SetActionIcons() {
+  const auto icon = [this](const QString& themeName, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(themeName, style()->standardIcon(fallback));
+  };
+  Form->ActionFileNew->setIcon(icon(u"document-new"_s, QStyle::SP_FileIcon));
+  Form->ActionFileOpen->setIcon(icon(u"document-open"_s, QStyle::SP_DialogOpenButton));
+  Form->ActionFileSave->setIcon(icon(u"document-save"_s, QStyle::SP_DialogSaveButton));
+  const QIcon download = icon(u"go-down"_s, QStyle::SP_ArrowDown);
+  Form->ActionDownloadEntry->setIcon(download);
+  Form->ActionDownloadCategory->setIcon(download);
+  Form->ActionHtmlMake->setIcon(icon(u"text-html"_s, QStyle::SP_FileDialogDetailedView));
+}
+
+void TFormMain::CreateActionLinks() {
+  const auto link = [this](QAction* action, void (TFormMain::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+  };
+  link(Form->ActionFileNew, &TFormMain::ActionFileNewExecute);
+  link(Form->ActionFileOpen, &TFormMain::ActionFileOpenExecute);
+  link(Form->ActionFileSave, &TFormMain::ActionFileSaveExecute);
+  link(Form->ActionFileSaveAs, &TFormMain::ActionFileSaveAsExecute);
+  link(Form->ActionFileClose, &TFormMain::ActionFileCloseExecute);
+  link(Form->ActionConfigGeneral, &TFormMain::ActionConfigGeneralExecute);
+  link(Form->ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
+  link(Form->ActionBlogTypeHelp, &TFormMain::ActionBlogTypeHelpExecute);
+  link(Form->ActionDownloadEntry, &TFormMain::ActionDownloadEntryExecute);
+  link(Form->ActionInsertCategory, &TFormMain::ActionInsertCategoryExecute);
+  link(Form->ActionUpdateCategory, &TFormMain::ActionUpdateCategoryExecute);
+  link(Form->ActionDeleteCategory, &TFormMain::ActionDeleteCategoryExecute);
+  link(Form->ActionDownloadCategory, &TFormMain::ActionDownloadCategoryExecute);
+  link(Form->ActionCommentEdit, &TFormMain::ActionCommentEditExecute);
+  link(Form->ActionCommentOpenUrl, &TFormMain::ActionCommentOpenUrlExecute);
+  link(Form->ActionHtmlMake, &TFormMain::ActionHtmlMakeExecute);
+  link(Form->ActionHtmlHelp, &TFormMain::ActionHtmlHelpExecute);
+
+  BindButton(Form->ButtonBlogTypeHelp, Form->ActionBlogTypeHelp);
+  BindButton(Form->ButtonDownloadEntry, Form->ActionDownloadEntry);
+  BindButton(Form->ButtonInsertCategory, Form->ActionInsertCategory);
+  BindButton(Form->ButtonUpdateCategory, Form->ActionUpdateCategory);
+  BindButton(Form->ButtonDeleteCategory, Form->ActionDeleteCategory);
+  BindButton(Form->ButtonDownloadCategory, Form->ActionDownloadCategory);
+  BindButton(Form->ButtonCommentEdit, Form->ActionCommentEdit);
+  BindButton(Form->ButtonHtmlHelp, Form->ActionHtmlHelp);
+  BindButton(Form->ButtonHtmlMake, Form->ActionHtmlMake);
+}
+
+void TFormMain::CreatePopupMenus() {
+  PopupMenuCategory = new QMenu(this);
+  PopupMenuCategory->setObjectName(u"PopupMenuCategory"_s);
+  PopupMenuCategory->addAction(Form->ActionInsertCategory);
+  PopupMenuCategory->addAction(Form->ActionUpdateCategory);
+  PopupMenuCategory->addAction(Form->ActionDeleteCategory);
+  PopupMenuCategory->addSeparator();
+  PopupMenuCategory->addAction(Form->ActionDownloadCategory);
+  connect(Form->ListViewCategory, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    PopupMenuCategory->popup(Form->ListViewCategory->viewport()->mapToGlobal(at));
+  });
+
+  PopupMenuComment = new QMenu(this);
+  PopupMenuComment->setObjectName(u"PopupMenuComment"_s);
+  PopupMenuComment->addAction(Form->ActionCommentEdit);
+  PopupMenuComment->addAction(Form->ActionCommentOpenUrl);
+  connect(Form->GridComment, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    PopupMenuComment->popup(Form->GridComment->viewport()->mapToGlobal(at));
+  });
+}
+
+// Only the user's own changes mark the project modified: filling the controls
+// from a project goes through signals that these do not listen to.
+void TFormMain::WatchProjectControls() {
+  connect(Form->ComboBoxBlogType, &QComboBox::activated, this, [this] {
+    SetModified(true);
+    RunCommand([this] { ComboBoxBlogTypeChange(); });
+  });
+  connect(Form->EditEntryUrl, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+  connect(Form->ComboBoxHtmlTemplate, &QComboBox::activated, this,
+          [this] { RunCommand([this] { ComboBoxHtmlTemplateChange(); }); });
+  connect(Form->PageControl1, &QTabWidget::currentChanged, this,
+          [this] { RunCommand([this] { PageControl1Change(); }); });
+}
+
+bool TFormMain::RunCommand(const std::function<void()>& command) {
+  try {
+    command();
+    return true;
+  } catch (const std::exception& error) {
+    TPrompts::Get().Message(this, TPrompts::Icon::Error, QString::fromStdString(error.what()));
+  } catch (...) {
+    TPrompts::Get().Message(this, TPrompts::Icon::Error, QString());
+  }
+  return false;
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!StartupQueued) {
+    StartupQueued = true;
+    QTimer::singleShot(0, this, &TFormMain::StartupIdle);
+  }
+}
+
+void TFormMain::StartupIdle() {
+  try {
+    TAppConfig* config = TAppConfig::GetInstance();
+    config->Load(config->GetFileName());
+    LoadBlogTypes();
+    if (TemplateFolder.empty())
+      Templates.Load();
+    else
+      Templates.LoadFrom(TemplateFolder);
+    FillTemplateList();
+    ActionFileNewExecute();
+    OfferRecovery();
+    if (!StartupProject.isEmpty())
+      RunCommand([this] { OpenProject(StartupProject); });
+    FormResize();
+    Started = true;
+  } catch (const std::exception& error) {
+    StartupFailed = true;
+    Started = true;
+    TPrompts::Get().Message(this, TPrompts::Icon::Error, QString::fromStdString(error.what()));
+    close();
+  }
+}
+
+void TFormMain::LoadBlogTypes() {
+  if (BlogTypeFolder.empty())
+    BlogTypes.Load();
+  else
+    BlogTypes.LoadFrom(BlogTypeFolder);
+  Form->ComboBoxBlogType->clear();
+  for (const TBlogConfig& blogType : BlogTypes.GetBlogConfigs())
+    Form->ComboBoxBlogType->addItem(QString::fromStdString(blogType.GetName()));
+  if (Form->ComboBoxBlogType->count() > 0) {
+    Form->ComboBoxBlogType->setCurrentIndex(0);
+    ComboBoxBlogTypeChange();
+  }
+}
+
+void TFormMain::UpdateCaption(const std::string& fileName) {
+  CaptionFileName = fileName;
+  QString caption = ApplicationTitle;
+  if (!fileName.empty())
+    caption += u" - "_s + QString::fromStdString(std::filesystem::path(fileName).filename().string());
+  setWindowTitle(Modified ? caption + u"*"_s : caption);
+}
+
+void TFormMain::SetModified(bool modified) {
+  if (Modified == modified)
+    return;
+  Modified = modified;
+  UpdateCaption(CaptionFileName);
+}
+
+TBlogConfig TFormMain::GetSelectedBlogType() const {
+  const int index = Form->ComboBoxBlogType->currentIndex();
+  const std::vector<TBlogConfig> blogTypes = BlogTypes.GetBlogConfigs();
+  if (index < 0)
+    throw std::out_of_range("no blog type is selected");
+  return blogTypes.at(static_cast<std::size_t>(index));
+}
+
+std::string TFormMain::GetDbFolder() const {
+  return ::GetDbFolder();
+}
+
+void TFormMain::ComboBoxBlogTypeChange() {
+  Form->ComboBoxBlogType->setStatusTip(QString::fromStdString(GetSelectedBlogType().GetSimpleText()));
+}
+
+void TFormMain::FormResize() {
+  QTableWidget* grid = Form->GridComment;
+  int rest = grid->viewport()->width() - CommentGridMargin;
+  for (int column = 0; column < 4; ++column)
+    rest -= grid->columnWidth(column);
+  grid->setColumnWidth(4, std::max(rest, grid->horizontalHeader()->minimumSectionSize()));
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TFormMain::ActionConfigGeneralExecute() {}
+
+void TFormMain::ActionFileCloseExecute() {
+  close();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  if (!StartupFailed && !AskToSaveChanges()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+// The project database goes first; the working copy goes with it.
+void TFormMain::FormClose() {
+  Db.reset();
+}

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "crawl/Tblogconfig.h"
+#include "store/Tcategory.h"
+#include "store/Tentry.h"
+#include "store/Tproject.h"
+#include "store/Tprojectdb.h"
+#include "toc/Ttemplatemanager.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMenu;
+struct TWorkCopyInfo;
+
+namespace Ui {
+class TFormMain;
+}
+
+// The program's only top-level window: it holds the current project and offers
+// every command through one list of actions shared by the menus, the tool bar,
+// the page buttons and the pop-up menus.
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+
+public:
+  explicit TFormMain(QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // Where the blog types and templates are scanned; empty (the default) means the
+  // program's own folders. Set before the window is shown.
+  void SetBlogTypeFolder(const std::string& folder) { BlogTypeFolder = folder; }
+  void SetTemplateFolder(const std::string& folder) { TemplateFolder = folder; }
+  // A project file to open once the startup steps have made a new project.
+  void SetStartupProject(const QString& fileName) { StartupProject = fileName; }
+
+  // True once the startup steps have run (or failed and closed the window).
+  bool IsStarted() const { return Started; }
+  bool HasStartupFailed() const { return StartupFailed; }
+  // The startup steps that run in the first idle call after the window is shown.
+  void StartupIdle();
+
+  void UpdateCaption(const std::string& fileName);
+  // Throws std::out_of_range when no blog type is selected.
+  TBlogConfig GetSelectedBlogType() const;
+  // The folder of the blank databases, ending in "/".
+  std::string GetDbFolder() const;
+  void FormResize();
+
+  TProjectDb& GetDb() { return *Db; }
+  const TProject& GetProject() const { return Project; }
+  Ui::TFormMain& GetUi() { return *Form; }
+
+  // Set by anything that changes what Save would store or the working copy
+  // itself; cleared by New, a successful Open and a successful Save.
+  void SetModified(bool modified);
+  bool IsModified() const { return Modified; }
+
+  // Project files.
+  void ActionFileNewExecute();
+  void ActionFileOpenExecute();
+  void ActionFileSaveExecute();
+  void ActionFileSaveAsExecute();
+  void ActionFileCloseExecute();
+  // Opens a project file as File Open does after its dialog; on failure it throws
+  // and the current project stays.
+  void OpenProject(const QString& fileName);
+  void ApplyProjectSettings(const TProject& project);
+  void CollectProjectSettings(TProject& project);
+
+  // Settings and help.
+  void ActionConfigGeneralExecute();
+  void ActionHelpVersionExecute();
+  void ActionBlogTypeHelpExecute();
+  void ActionHtmlHelpExecute();
+  void ComboBoxBlogTypeChange();
+
+  // The blog's categories and their download.
+  void ActionInsertCategoryExecute();
+  void ActionUpdateCategoryExecute();
+  void ActionDeleteCategoryExecute();
+  void ActionDownloadCategoryExecute();
+
+  // The entry download.
+  void ActionDownloadEntryExecute();
+
+  // The comments page.
+  void PageControl1Change();
+  void ActionCommentEditExecute();
+  void ActionCommentOpenUrlExecute();
+
+  // The table-of-contents page. FillTemplateList is the startup step that fills
+  // the template list from Templates, which StartupIdle has scanned.
+  void FillTemplateList();
+  // Throws std::out_of_range when no template is selected.
+  THtmlTemplate GetSelectedTemplate() const;
+  void LoadTemplateSettings();
+  void ComboBoxHtmlTemplateChange();
+  void ActionHtmlMakeExecute();
+  // The template share of ApplyProjectSettings / CollectProjectSettings.
+  void ApplyTemplateSettings(const TProject& project);
+  void CollectTemplateSettings(TProject& project);
+
+  // Runs a command, showing an error that escapes it in an error box; false when
+  // it failed.
+  bool RunCommand(const std::function<void()>& command);
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  void CreateActionLinks();
+  void CreatePopupMenus();
+  void SetActionIcons();
+  void WatchProjectControls();
+  void LoadBlogTypes();
+  // Offers the working copies of runs that crashed for recovery.
+  void OfferRecovery();
+  void RecoverWorkCopy(const TWorkCopyInfo& orphan);
+  // Before New, Open or closing: false when the user cancelled, or chose to save
+  // and the save did not happen.
+  bool AskToSaveChanges();
+  bool SaveProjectAs();
+  bool SaveProject();
+  void FormClose();
+
+  std::unique_ptr<Ui::TFormMain> Form;
+  QMenu* PopupMenuCategory = nullptr;
+  QMenu* PopupMenuComment = nullptr;
+
+  std::string BlogTypeFolder;
+  std::string TemplateFolder;
+  QString StartupProject;
+  std::string CaptionFileName;
+  bool StartupQueued = false;
+  bool Started = false;
+  bool StartupFailed = false;
+  bool Modified = false;
+
+  // Destroyed in the reverse order: BlogTypes first, Project last.
+  TProject Project;
+  std::vector<TEntry> Entries;
+  std::map<int, TCategory> Categories;
+  TTemplateManager Templates;
+  TBlogConfigManager BlogTypes;
+  std::unique_ptr<TProjectDb> Db;
+  int LoadedTemplateIndex = 0;
+};

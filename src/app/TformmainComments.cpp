@@ -1,0 +1,7 @@
+#include "app/Tformmain.h"
+
+void TFormMain::PageControl1Change() {}
+
+void TFormMain::ActionCommentEditExecute() {}
+
+void TFormMain::ActionCommentOpenUrlExecute() {}

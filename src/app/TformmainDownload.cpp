@@ -1,0 +1,3 @@
+#include "app/Tformmain.h"
+
+void TFormMain::ActionDownloadEntryExecute() {}
