@@ -1,17 +1,162 @@
 #include "app/Tformmain.h"
 
-void TFormMain::FillTemplateList() {}
+#include "app/Tkappmessages.h"
+#include "app/Toutputnotice.h"
+#include "toc/Tktemplatesettings.h"
+#include "toc/Ttemplateprogramwatcher.h"
+#include "ui/Tformmakinghtmlstatus.h"
+#include "ui/Tprompts.h"
+#include "ui_Tformmain.h"
 
-THtmlTemplate TFormMain::GetSelectedTemplate() const {
-  return {};
+#include <QSignalBlocker>
+#include <QStatusBar>
+
+#include <stdexcept>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+const QString HtmlFilter = u"HTMLファイル (*.htm *.html);;すべてのファイル (*)"_s;
+
+// The save dialog starts from the file chosen last in this run.
+QString LastOutputFile;
+
+// Filling the editor is no edit of the user's, so it does not mark the project
+// modified.
+void ShowSettingRows(QTableWidget& editor, const TTemplateSettingRows& rows) {
+  const QSignalBlocker blocker(editor);
+  editor.setRowCount(0);
+  editor.setRowCount(static_cast<int>(rows.Rows().size()));
+  int row = 0;
+  for (const TTemplateSettingRow& setting : rows.Rows()) {
+    auto* name = new QTableWidgetItem(QString::fromStdString(setting.Name));
+    name->setFlags(name->flags() & ~Qt::ItemIsEditable);
+    editor.setItem(row, 0, name);
+    editor.setItem(row, 1, new QTableWidgetItem(QString::fromStdString(setting.Value)));
+    ++row;
+  }
 }
 
-void TFormMain::LoadTemplateSettings() {}
+TTemplateSettingRows ReadSettingRows(const QTableWidget& editor) {
+  std::vector<std::string> names;
+  for (int row = 0; row < editor.rowCount(); ++row)
+    names.push_back(editor.item(row, 0)->text().toStdString());
+  TTemplateSettingRows rows(names);
+  for (int row = 0; row < editor.rowCount(); ++row)
+    rows.SetValue(static_cast<std::size_t>(row), editor.item(row, 1)->text().toStdString());
+  return rows;
+}
 
-void TFormMain::ComboBoxHtmlTemplateChange() {}
+QString ExitMessage(int exitStatus, const QString& standardError) {
+  QString message = u"テンプレートプログラムがエラーで終了しました（終了コード %1）。"_s.arg(exitStatus);
+  if (!standardError.trimmed().isEmpty())
+    message += u"\n\n"_s + standardError.trimmed();
+  return message;
+}
 
-void TFormMain::ActionHtmlMakeExecute() {}
+}
 
-void TFormMain::ApplyTemplateSettings(const TProject&) {}
+// The startup step; the list is not filled again while the program runs, so the
+// editor's edits are watched from here on.
+void TFormMain::FillTemplateList() {
+  QComboBox* list = Form->ComboBoxHtmlTemplate;
+  list->clear();
+  for (const THtmlTemplate& htmlTemplate : Templates.GetTemplates())
+    list->addItem(QString::fromStdString(htmlTemplate.GetName()));
+  if (list->count() > 0) {
+    list->setCurrentIndex(0);
+    LoadTemplateSettings();
+  }
+  connect(Form->EditHtmlConf, &QTableWidget::itemChanged, this, [this] { SetModified(true); });
+}
 
-void TFormMain::CollectTemplateSettings(TProject&) {}
+THtmlTemplate TFormMain::GetSelectedTemplate() const {
+  const int index = Form->ComboBoxHtmlTemplate->currentIndex();
+  if (index < 0)
+    throw std::out_of_range("no template is selected");
+  return Templates.GetTemplates().at(static_cast<std::size_t>(index));
+}
+
+void TFormMain::LoadTemplateSettings() {
+  ShowSettingRows(*Form->EditHtmlConf, TTemplateSettingRows(GetSelectedTemplate().GetConfig()));
+  LoadedTemplateIndex = Form->ComboBoxHtmlTemplate->currentIndex();
+}
+
+void TFormMain::ComboBoxHtmlTemplateChange() {
+  if (Form->ComboBoxHtmlTemplate->currentIndex() == LoadedTemplateIndex)
+    return;
+  LoadTemplateSettings();
+  SetModified(true);
+}
+
+// Without any template the saved settings still fill the editor, so that saving
+// the project again keeps them.
+void TFormMain::ApplyTemplateSettings(const TProject& project) {
+  QComboBox* list = Form->ComboBoxHtmlTemplate;
+  const int match = list->findText(QString::fromStdString(project.GetHtmlTemplateName()), Qt::MatchExactly);
+  if (match >= 0)
+    list->setCurrentIndex(match);
+  TTemplateSettingRows rows(list->currentIndex() < 0 ? std::vector<std::string>()
+                                                      : GetSelectedTemplate().GetConfig());
+  rows.ApplySaved(project.GetHtmlSettings());
+  ShowSettingRows(*Form->EditHtmlConf, rows);
+  LoadedTemplateIndex = list->currentIndex();
+}
+
+void TFormMain::CollectTemplateSettings(TProject& project) {
+  project.SetHtmlTemplateName(Form->ComboBoxHtmlTemplate->currentText().toStdString());
+  project.SetHtmlSettings(ReadSettingRows(*Form->EditHtmlConf).ToSettings());
+}
+
+// The template program runs on after the status dialog has closed; its watcher
+// reports how it ended and then goes.
+void TFormMain::ActionHtmlMakeExecute() {
+  if (Form->ComboBoxHtmlTemplate->currentIndex() < 0) {
+    TPrompts::Get().Message(this, TPrompts::Icon::Warning, QString::fromUtf8(NoTemplateMessage));
+    return;
+  }
+  const std::optional<QString> outputFile =
+      TPrompts::Get().SaveFileName(this, u"目次の保存先"_s, LastOutputFile, HtmlFilter, u"html"_s);
+  if (!outputFile)
+    return;
+  LastOutputFile = *outputFile;
+
+  const THtmlTemplate htmlTemplate = GetSelectedTemplate();
+  auto* watcher = new TTemplateProgramWatcher(this);
+  TOutputNotice* notice = findChild<TOutputNotice*>();
+  if (!notice) {
+    notice = new TOutputNotice(this);
+    statusBar()->addWidget(notice, 1);
+  }
+  const QString output = *outputFile;
+  connect(watcher, &TTemplateProgramWatcher::Finished, this,
+          [this, watcher, notice, output](int exitStatus, const QString& standardError) {
+            watcher->deleteLater();
+            if (exitStatus == 0) {
+              notice->ShowDone(output);
+              return;
+            }
+            notice->Clear();
+            TPrompts::Get().Message(this, TPrompts::Icon::Error, ExitMessage(exitStatus, standardError));
+          });
+  connect(watcher, &TTemplateProgramWatcher::Failed, this, [this, watcher, notice](const QString& message) {
+    watcher->deleteLater();
+    notice->Clear();
+    TPrompts::Get().Message(this, TPrompts::Icon::Error, message);
+  });
+
+  TFormMakingHtmlStatus dialog(this);
+  dialog.SetDataFile(GetDbFolder() + "html.mdb");
+  dialog.SetHtmlConfig(ReadSettingRows(*Form->EditHtmlConf).Lines());
+  dialog.SetDb(Db.get());
+  dialog.SetTemplate(&htmlTemplate);
+  dialog.SetOutputFile(output.toStdString());
+  dialog.SetWatcher(watcher);
+  notice->ShowRunning(output);
+  dialog.exec();
+  if (dialog.GetOutcome().Result != TMakingHtmlOutcome::Kind::Started) {
+    notice->Clear();
+    delete watcher;
+  }
+}
