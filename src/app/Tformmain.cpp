@@ -46,6 +46,8 @@ TFormMain::TFormMain(QWidget* parent)
   for (int column = 0; column < 4; ++column)
     Form->GridComment->setColumnWidth(column, gridWidths[column]);
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  // The grid is laid out only while its page shows, so it follows its own size too.
+  Form->GridComment->viewport()->installEventFilter(this);
   UpdateCaption("");
   Form->PageControl1->setCurrentIndex(0);
 }
@@ -235,6 +237,12 @@ void TFormMain::FormResize() {
 void TFormMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   FormResize();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Form->GridComment->viewport() && event->type() == QEvent::Resize)
+    FormResize();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormMain::ActionConfigGeneralExecute() {}
