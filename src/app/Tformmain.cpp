@@ -193,6 +193,12 @@ void TFormMain::LoadBlogTypes() {
     Form->ComboBoxBlogType->setCurrentIndex(0);
     ComboBoxBlogTypeChange();
   }
+  // The blog types that failed alone are left out of the list; say which.
+  QStringList problems;
+  for (const std::string& problem : BlogTypes.GetLoadErrors())
+    problems << QString::fromStdString(problem);
+  if (!problems.isEmpty())
+    TPrompts::Get().Message(this, TPrompts::Icon::Warning, problems.join(u'\n'));
 }
 
 void TFormMain::UpdateCaption(const std::string& fileName) {

@@ -6,6 +6,8 @@
 #include "store/Tentry.h"
 #include "store/Tkworkcopy.h"
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 
 #include <sys/wait.h>
@@ -227,7 +229,15 @@ TEST_F(MainWindowProjectFilesTest, TheWorkOfACrashedRunIsOfferedForRecovery) {
       loaded.Load(project, db);
       InsertEntry(db, loaded.GetEntryUrl() + "1", "保存していない記事", 45000, false);
     });
-  ASSERT_EQ(TProjectDb::ListOrphanedWorkCopies().size(), 3u);
+  // They are offered oldest first; the crashes came within one second.
+  const std::vector<std::string> order = {later, dropped, restored};
+  const std::vector<TWorkCopyInfo> orphans = TProjectDb::ListOrphanedWorkCopies();
+  ASSERT_EQ(orphans.size(), 3u);
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (const TWorkCopyInfo& orphan : orphans) {
+    const auto age = order.end() - std::find(order.begin(), order.end(), orphan.ProjectFile);
+    std::filesystem::last_write_time(orphan.WorkFile, now - std::chrono::minutes(age));
+  }
 
   const QString question = u"前回異常終了したときの作業内容があります。復元しますか？"_s;
   Prompts->ExpectChoice(question + u"\n\n"_s + QString::fromStdString(later), 2);

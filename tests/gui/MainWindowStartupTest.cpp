@@ -111,6 +111,15 @@ TEST_F(MainWindowStartupTest, TheCommentColumnTakesTheRestOfTheGridOnEveryResize
   }
 }
 
+TEST_F(MainWindowStartupTest, ABlogTypeThatFailsToLoadIsNamedAndLeftOut) {
+  const std::string folder = BlogTypes({"ブログA"});
+  WriteFile(folder + "broken.ini", "[CONFIG]\nname=壊れた種類\n[SCRIPT]\nfile=missing.js\n");
+  Prompts->ExpectMessage(u"ブログの種類「壊れた種類」(broken.ini) を読み込めません"_s);
+  TFormMain& window = StartWindow(folder);
+  EXPECT_EQ(window.GetUi().ComboBoxBlogType->count(), 1);
+  EXPECT_FALSE(window.HasStartupFailed());
+}
+
 TEST_F(MainWindowStartupTest, NoBlogTypesAndNoTemplatesStillMakeAProject) {
   TFormMain& window = StartWindow(EmptyFolder(), EmptyFolder());
   Ui::TFormMain& form = window.GetUi();
