@@ -113,7 +113,8 @@ TEST_F(MainWindowStartupTest, TheCommentColumnTakesTheRestOfTheGridOnEveryResize
 
 TEST_F(MainWindowStartupTest, ABlogTypeThatFailsToLoadIsNamedAndLeftOut) {
   const std::string folder = BlogTypes({"ブログA"});
-  WriteFile(folder + "broken.ini", "[CONFIG]\nname=壊れた種類\n[SCRIPT]\nfile=missing.js\n");
+  WriteFile(Files.File("outside.js"), "");
+  WriteFile(folder + "broken.ini", "[CONFIG]\nname=壊れた種類\n[SCRIPT]\nfile=../outside.js\n");
   Prompts->ExpectMessage(u"ブログの種類「壊れた種類」(broken.ini) を読み込めません"_s);
   TFormMain& window = StartWindow(folder);
   EXPECT_EQ(window.GetUi().ComboBoxBlogType->count(), 1);
