@@ -46,6 +46,8 @@ TFormMain::TFormMain(QWidget* parent)
   for (int column = 0; column < 4; ++column)
     Form->GridComment->setColumnWidth(column, gridWidths[column]);
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  // The grid is laid out only while its page shows, so it follows its own size too.
+  Form->GridComment->viewport()->installEventFilter(this);
   UpdateCaption("");
   Form->PageControl1->setCurrentIndex(0);
 }
@@ -191,6 +193,12 @@ void TFormMain::LoadBlogTypes() {
     Form->ComboBoxBlogType->setCurrentIndex(0);
     ComboBoxBlogTypeChange();
   }
+  // The blog types that failed alone are left out of the list; say which.
+  QStringList problems;
+  for (const std::string& problem : BlogTypes.GetLoadErrors())
+    problems << QString::fromStdString(problem);
+  if (!problems.isEmpty())
+    TPrompts::Get().Message(this, TPrompts::Icon::Warning, problems.join(u'\n'));
 }
 
 void TFormMain::UpdateCaption(const std::string& fileName) {
@@ -235,6 +243,12 @@ void TFormMain::FormResize() {
 void TFormMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   FormResize();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Form->GridComment->viewport() && event->type() == QEvent::Resize)
+    FormResize();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormMain::ActionConfigGeneralExecute() {}

@@ -1,0 +1,265 @@
+// Project files in the window: New, Open, Save and Save As with the settings on
+// screen, the question before unsaved work is dropped, one window per project,
+// and the recovery of a crashed run's work.
+#include "MainWindowFixture.h"
+
+#include "store/Tentry.h"
+#include "store/Tkworkcopy.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class MainWindowProjectFilesTest : public MainWindowFixture {
+protected:
+  struct Screen {
+    QString BlogType;
+    QString Url;
+    std::vector<std::pair<QString, QString>> Categories;
+  };
+
+  static void Show(TFormMain& window, const Screen& screen) {
+    Ui::TFormMain& form = window.GetUi();
+    form.ComboBoxBlogType->setCurrentText(screen.BlogType);
+    form.EditEntryUrl->setText(screen.Url);
+    form.ListViewCategory->clear();
+    for (const auto& [name, url] : screen.Categories)
+      new QTreeWidgetItem(form.ListViewCategory, {name, url});
+    window.SetModified(true);
+  }
+
+  static Screen Read(TFormMain& window) {
+    Ui::TFormMain& form = window.GetUi();
+    Screen screen{form.ComboBoxBlogType->currentText(), form.EditEntryUrl->text(), {}};
+    for (int row = 0; row < form.ListViewCategory->topLevelItemCount(); ++row) {
+      const QTreeWidgetItem* item = form.ListViewCategory->topLevelItem(row);
+      screen.Categories.emplace_back(item->text(0), item->text(1));
+    }
+    return screen;
+  }
+
+  static void ExpectShown(TFormMain& window, const Screen& expected) {
+    const Screen shown = Read(window);
+    EXPECT_EQ(shown.BlogType, expected.BlogType);
+    EXPECT_EQ(shown.Url, expected.Url);
+    EXPECT_EQ(shown.Categories, expected.Categories);
+  }
+
+  // Runs work on a project database in a child process that then dies without
+  // cleaning up, as a crash does.
+  static void CrashAfter(const std::function<void(TProjectDb&)>& work) {
+    const pid_t child = fork();
+    if (child == 0) {
+      auto* db = new TProjectDb;
+      work(*db);
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+  }
+
+  std::string SavedProject(const std::string& name, const std::string& url) {
+    const std::string path = Files.File(name);
+    TProjectDb db;
+    db.New(GetDbFolder() + "blog.mdb");
+    TProject project;
+    project.SetEntryUrl(url);
+    project.Save(path, db);
+    return path;
+  }
+};
+
+TEST_F(MainWindowProjectFilesTest, SettingsOnScreenSurviveSaveNewAndOpen) {
+  TFormMain& window = StartWindow(BlogTypes({"ブログA", "ブログB"}));
+  const Screen first{u"ブログB"_s, u"http://blog.example/"_s,
+                     {{u"日記"_s, u"http://blog.example/c/1"_s}, {u"旅行 と 食事"_s, u"http://blog.example/c/2"_s}}};
+  Show(window, first);
+  window.GetUi().CheckBoxDownloadNewEntryOnly->setChecked(true);
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk*"_s);
+
+  const QString firstFile = QString::fromStdString(Files.File("first.proj"));
+  Prompts->ExpectChoice(u"保存しますか"_s, 0);
+  Prompts->ExpectSaveFile(firstFile);
+  Trigger(window, "ActionFileNew");
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk"_s);
+  ExpectShown(window, {u"ブログA"_s, {}, {}});
+  EXPECT_TRUE(window.GetUi().CheckBoxDownloadNewEntryOnly->isChecked()) << "not a project setting";
+
+  Prompts->ExpectOpenFile(firstFile);
+  Trigger(window, "ActionFileOpen");
+  ExpectShown(window, first);
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk - first.proj"_s);
+  EXPECT_FALSE(window.IsModified());
+
+  const Screen second{u"ブログA"_s, u"http://other.example/"_s, {{u"料理"_s, u"http://other.example/c"_s}}};
+  Show(window, second);
+  Trigger(window, "ActionFileSave");
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk - first.proj"_s) << "Save keeps the name and asks nothing";
+
+  const QString copy = QString::fromStdString(Files.File("copy.proj"));
+  Show(window, first);
+  Prompts->ExpectSaveFile(copy);
+  Trigger(window, "ActionFileSaveAs");
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk - copy.proj"_s);
+
+  for (const auto& [file, expected] : {std::pair<QString, Screen>{firstFile, second}, std::pair<QString, Screen>{copy, first}}) {
+    SCOPED_TRACE(file.toStdString());
+    Trigger(window, "ActionFileNew");
+    Prompts->ExpectOpenFile(file);
+    Trigger(window, "ActionFileOpen");
+    ExpectShown(window, expected);
+  }
+}
+
+TEST_F(MainWindowProjectFilesTest, AFailedOpenKeepsTheCurrentProject) {
+  TFormMain& window = StartWindow(BlogTypes({"ブログA"}));
+  const QString good = QString::fromStdString(SavedProject("good.proj", "http://good.example/"));
+  Prompts->ExpectOpenFile(good);
+  Trigger(window, "ActionFileOpen");
+  InsertEntry(window.GetDb(), "http://good.example/1", "記事", 45000, false);
+
+  const std::string broken = Files.File("broken.proj");
+  WriteFile(broken, std::string(4096, 'x'));
+  struct Case {
+    std::string File;
+    QString Message;
+  };
+  const std::vector<Case> cases = {
+      {broken, u"を開けません。プロジェクトファイルではないか、壊れています。"_s},
+      {Files.File("missing.proj"), u"データファイルの作成に失敗しました。"_s},
+  };
+  for (const Case& failing : cases) {
+    SCOPED_TRACE(failing.File);
+    Prompts->ExpectOpenFile(QString::fromStdString(failing.File));
+    Prompts->ExpectMessage(failing.Message);
+    Trigger(window, "ActionFileOpen");
+    EXPECT_EQ(window.windowTitle(), u"Tocwerk - good.proj"_s);
+    EXPECT_EQ(window.GetUi().EditEntryUrl->text(), u"http://good.example/"_s);
+    EXPECT_EQ(GetMaxEntryId(window.GetDb(), false), 1) << "the working copy is untouched";
+  }
+}
+
+TEST_F(MainWindowProjectFilesTest, UnsavedWorkIsOnlyDroppedWhenTheUserSaysSo) {
+  enum Command { New, Open, Close };
+  enum Answer { Save, DontSave, Cancel, SaveButCancelTheName };
+  struct Case {
+    Command Run;
+    Answer Given;
+    bool Proceeds;
+    bool Saved;
+  };
+  const std::vector<Case> cases = {
+      {New, Save, true, true},       {New, DontSave, true, false},      {New, Cancel, false, false},
+      {Open, Save, true, true},      {Open, DontSave, true, false},     {Open, Cancel, false, false},
+      {Close, Save, true, true},     {Close, DontSave, true, false},    {Close, Cancel, false, false},
+      {Close, SaveButCancelTheName, false, false}, {New, SaveButCancelTheName, false, false},
+  };
+  const QString other = QString::fromStdString(SavedProject("other.proj", "http://other.example/"));
+  int count = 0;
+  for (const Case& test : cases) {
+    SCOPED_TRACE("command " + std::to_string(test.Run) + ", answer " + std::to_string(test.Given));
+    TFormMain& window = StartWindow(BlogTypes({"ブログA"}));
+    window.GetUi().EditEntryUrl->setText(u"http://mine.example/"_s);
+    emit window.GetUi().EditEntryUrl->textEdited(u"http://mine.example/"_s);
+    ASSERT_TRUE(window.IsModified());
+
+    const QString target = QString::fromStdString(Files.File("unsaved" + std::to_string(++count) + ".proj"));
+    Prompts->ExpectChoice(u"プロジェクトは変更されています。保存しますか？"_s,
+                          test.Given == DontSave ? 1 : test.Given == Cancel ? 2 : 0);
+    if (test.Given == Save)
+      Prompts->ExpectSaveFile(target);
+    if (test.Given == SaveButCancelTheName)
+      Prompts->ExpectSaveFile(std::nullopt);
+    if (test.Run == Open && test.Proceeds)
+      Prompts->ExpectOpenFile(other);
+
+    bool closed = false;
+    if (test.Run == Close)
+      closed = window.close();
+    else
+      Trigger(window, test.Run == New ? "ActionFileNew" : "ActionFileOpen");
+
+    EXPECT_EQ(std::filesystem::exists(target.toStdString()), test.Saved);
+    if (test.Run == Close) {
+      EXPECT_EQ(closed, test.Proceeds);
+    } else {
+      const QString expectedUrl = !test.Proceeds ? u"http://mine.example/"_s
+                                  : test.Run == Open ? u"http://other.example/"_s : QString();
+      EXPECT_EQ(window.GetUi().EditEntryUrl->text(), expectedUrl);
+      EXPECT_EQ(window.IsModified(), !test.Proceeds);
+    }
+    EXPECT_TRUE(Prompts->AllAnswered());
+    Windows.clear();
+  }
+}
+
+TEST_F(MainWindowProjectFilesTest, ASecondWindowCannotOpenAProjectThatIsOpen) {
+  const QString shared = QString::fromStdString(SavedProject("shared.proj", "http://shared.example/"));
+  TFormMain& first = StartWindow(BlogTypes({"ブログA"}));
+  Prompts->ExpectOpenFile(shared);
+  Trigger(first, "ActionFileOpen");
+
+  TFormMain& second = StartWindow(BlogTypes({"ブログA"}));
+  Prompts->ExpectOpenFile(shared);
+  Prompts->ExpectMessage(u"は別の Tocwerk が使用中です。"_s);
+  Trigger(second, "ActionFileOpen");
+  EXPECT_EQ(second.windowTitle(), u"Tocwerk"_s);
+  EXPECT_TRUE(second.GetUi().EditEntryUrl->text().isEmpty());
+
+  Trigger(first, "ActionFileNew");
+  Prompts->ExpectOpenFile(shared);
+  Trigger(second, "ActionFileOpen");
+  EXPECT_EQ(second.windowTitle(), u"Tocwerk - shared.proj"_s) << "New gave the project up";
+}
+
+TEST_F(MainWindowProjectFilesTest, TheWorkOfACrashedRunIsOfferedForRecovery) {
+  const std::string later = SavedProject("later.proj", "http://later.example/");
+  const std::string dropped = SavedProject("dropped.proj", "http://dropped.example/");
+  const std::string restored = SavedProject("restored.proj", "http://restored.example/");
+  for (const std::string& project : {later, dropped, restored})
+    CrashAfter([&project](TProjectDb& db) {
+      TProject loaded;
+      loaded.Load(project, db);
+      InsertEntry(db, loaded.GetEntryUrl() + "1", "保存していない記事", 45000, false);
+    });
+  // They are offered oldest first; the crashes came within one second.
+  const std::vector<std::string> order = {later, dropped, restored};
+  const std::vector<TWorkCopyInfo> orphans = TProjectDb::ListOrphanedWorkCopies();
+  ASSERT_EQ(orphans.size(), 3u);
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (const TWorkCopyInfo& orphan : orphans) {
+    const auto age = order.end() - std::find(order.begin(), order.end(), orphan.ProjectFile);
+    std::filesystem::last_write_time(orphan.WorkFile, now - std::chrono::minutes(age));
+  }
+
+  const QString question = u"前回異常終了したときの作業内容があります。復元しますか？"_s;
+  Prompts->ExpectChoice(question + u"\n\n"_s + QString::fromStdString(later), 2);
+  Prompts->ExpectChoice(question + u"\n\n"_s + QString::fromStdString(dropped), 1);
+  Prompts->ExpectChoice(question + u"\n\n"_s + QString::fromStdString(restored), 0);
+  TFormMain& window = StartWindow(BlogTypes({"ブログA"}));
+
+  EXPECT_EQ(window.GetUi().EditEntryUrl->text(), u"http://restored.example/"_s);
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk - restored.proj*"_s);
+  EXPECT_EQ(window.GetProject().GetFileName(), restored);
+  EXPECT_EQ(GetMaxEntryId(window.GetDb(), false), 1) << "the unsaved entry is back";
+
+  const std::vector<TWorkCopyInfo> left = TProjectDb::ListOrphanedWorkCopies();
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].ProjectFile, later);
+
+  Trigger(window, "ActionFileSave");
+  TProjectDb reader;
+  reader.SetReadOnly(true);
+  TProject reread;
+  reread.Load(restored, reader);
+  EXPECT_EQ(GetMaxEntryId(reader, false), 1) << "Save writes the recovered work to its project file";
+}
+
+}

@@ -1,0 +1,140 @@
+// The window as it starts: its lists, its new project, its commands and caption.
+#include "MainWindowFixture.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class MainWindowStartupTest : public MainWindowFixture {};
+
+bool Holds(QWidget* container, QAction* action) {
+  return container->actions().contains(action);
+}
+
+TEST_F(MainWindowStartupTest, StartupFillsTheBlogTypesAndMakesANewProject) {
+  TFormMain& window = StartWindow(BlogTypes({"ブログA", "ブログB"}));
+  Ui::TFormMain& form = window.GetUi();
+
+  ASSERT_EQ(form.ComboBoxBlogType->count(), 2);
+  EXPECT_EQ(form.ComboBoxBlogType->itemText(1), u"ブログB"_s);
+  EXPECT_EQ(form.ComboBoxBlogType->currentIndex(), 0);
+  EXPECT_EQ(form.ComboBoxBlogType->statusTip(), u"ブログAの説明"_s);
+  EXPECT_EQ(window.GetSelectedBlogType().GetName(), "ブログA");
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk"_s);
+  EXPECT_EQ(form.PageControl1->currentIndex(), 0);
+  EXPECT_FALSE(window.IsModified());
+  EXPECT_TRUE(window.GetProject().GetFileName().empty());
+  EXPECT_TRUE(std::filesystem::exists(window.GetDb().GetWorkFileName()));
+
+  form.ComboBoxBlogType->setCurrentIndex(1);
+  emit form.ComboBoxBlogType->activated(1);
+  EXPECT_EQ(form.ComboBoxBlogType->statusTip(), u"ブログBの説明"_s);
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk*"_s) << "choosing a blog type is a change to save";
+
+  const std::string work = window.GetDb().GetWorkFileName();
+  Prompts->ExpectChoice(u"保存しますか"_s, 1);
+  EXPECT_TRUE(window.close());
+  EXPECT_FALSE(std::filesystem::exists(work)) << "closing deletes the working copy";
+}
+
+TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
+  TFormMain& window = StartWindow();
+  Ui::TFormMain& form = window.GetUi();
+  QMenu* category = window.findChild<QMenu*>(u"PopupMenuCategory"_s);
+  QMenu* comment = window.findChild<QMenu*>(u"PopupMenuComment"_s);
+  ASSERT_TRUE(category && comment);
+
+  struct Row {
+    QAction* Action;
+    QString Caption;
+    QString Shortcut;
+    QString Hint;
+    std::vector<QWidget*> Places;
+  };
+  const std::vector<Row> table = {
+      {form.ActionFileNew, u"新規作成(&N)"_s, u"Ctrl+N"_s, {}, {form.MenuFile, form.ControlBar1}},
+      {form.ActionFileOpen, u"開く(&O)"_s, u"Ctrl+O"_s, {}, {form.MenuFile, form.ControlBar1}},
+      {form.ActionFileSave, u"上書き保存(&S)"_s, u"Ctrl+S"_s, {}, {form.MenuFile, form.ControlBar1}},
+      {form.ActionFileSaveAs, u"名前を付けて保存(&A)"_s, {}, {}, {form.MenuFile}},
+      {form.ActionFileClose, u"閉じる(&X)"_s, {}, {}, {form.MenuFile}},
+      {form.ActionConfigGeneral, u"全般設定"_s, {}, {}, {form.MenuConfig}},
+      {form.ActionHelpVersion, u"バージョン情報(&A)"_s, {}, {}, {form.MenuHelp}},
+      {form.ActionBlogTypeHelp, u"ヘルプ"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},
+      {form.ActionDownloadEntry, u"取得"_s, {}, u"ブログにアクセスして、エントリーのURLとタイトルを取得します。"_s, {}},
+      {form.ActionInsertCategory, u"追加"_s, {}, u"カテゴリーを追加します。"_s, {category}},
+      {form.ActionUpdateCategory, u"修正"_s, {}, u"選択しているカテゴリーを修正します。"_s, {category}},
+      {form.ActionDeleteCategory, u"削除"_s, {}, u"選択しているカテゴリーを削除します。"_s, {category}},
+      {form.ActionDownloadCategory, u"取得"_s, {}, u"ブログにアクセスして、各カテゴリーのエントリーを取得します。"_s, {category}},
+      {form.ActionCommentEdit, u"編集"_s, {}, {}, {comment}},
+      {form.ActionCommentOpenUrl, u"URLを開く"_s, {}, {}, {comment}},
+      {form.ActionHtmlMake, u"ファイル作成(&S)"_s, {}, {}, {}},
+      {form.ActionHtmlHelp, u"ヘルプ"_s, {}, {}, {}},
+  };
+  for (const Row& row : table) {
+    SCOPED_TRACE(row.Caption.toStdString());
+    EXPECT_EQ(row.Action->text(), row.Caption);
+    EXPECT_EQ(row.Action->shortcut().toString(), row.Shortcut);
+    EXPECT_EQ(row.Action->statusTip(), row.Hint);
+    EXPECT_TRUE(row.Action->isEnabled());
+    for (QWidget* place : row.Places)
+      EXPECT_TRUE(Holds(place, row.Action)) << place->objectName().toStdString();
+  }
+  EXPECT_EQ(category->actions().size(), 5) << "four commands and a separator";
+  EXPECT_EQ(form.ButtonDownloadCategory->statusTip(), form.ActionDownloadCategory->statusTip());
+  EXPECT_EQ(form.ButtonHtmlMake->text(), u"ファイル作成(&S)"_s);
+
+  QStatusTipEvent hint(form.ButtonInsertCategory->statusTip());
+  QApplication::sendEvent(&window, &hint);
+  EXPECT_EQ(window.statusBar()->currentMessage(), u"カテゴリーを追加します。"_s);
+
+  const QStringList pages = {u"URLの設定(&1)"_s, u"コメントの設定(&2)"_s, u"HTMLファイルの作成(&3)"_s};
+  for (int page = 0; page < pages.size(); ++page)
+    EXPECT_EQ(form.PageControl1->tabText(page), pages[page]);
+}
+
+TEST_F(MainWindowStartupTest, TheCommentColumnTakesTheRestOfTheGridOnEveryResize) {
+  TFormMain& window = StartWindow();
+  QTableWidget* grid = window.GetUi().GridComment;
+  grid->setColumnWidth(2, 200);
+  window.GetUi().PageControl1->setCurrentIndex(1);
+  for (const QSize size : {QSize(691, 593), QSize(1000, 700), QSize(800, 600)}) {
+    window.resize(size);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return grid->viewport()->width() > 400; }));
+    EXPECT_EQ(grid->columnWidth(0), 50);
+    EXPECT_EQ(grid->columnWidth(2), 200) << "a width the user gave is kept";
+    EXPECT_EQ(grid->columnWidth(4), grid->viewport()->width() - 50 - 70 - 200 - 50 - 4);
+  }
+}
+
+TEST_F(MainWindowStartupTest, ABlogTypeThatFailsToLoadIsNamedAndLeftOut) {
+  const std::string folder = BlogTypes({"ブログA"});
+  WriteFile(Files.File("outside.js"), "");
+  WriteFile(folder + "broken.ini", "[CONFIG]\nname=壊れた種類\n[SCRIPT]\nfile=../outside.js\n");
+  Prompts->ExpectMessage(u"ブログの種類「壊れた種類」(broken.ini) を読み込めません"_s);
+  TFormMain& window = StartWindow(folder);
+  EXPECT_EQ(window.GetUi().ComboBoxBlogType->count(), 1);
+  EXPECT_FALSE(window.HasStartupFailed());
+}
+
+TEST_F(MainWindowStartupTest, NoBlogTypesAndNoTemplatesStillMakeAProject) {
+  TFormMain& window = StartWindow(EmptyFolder(), EmptyFolder());
+  Ui::TFormMain& form = window.GetUi();
+  EXPECT_FALSE(window.HasStartupFailed());
+  EXPECT_EQ(form.ComboBoxBlogType->count(), 0);
+  EXPECT_TRUE(form.ComboBoxBlogType->statusTip().isEmpty());
+  EXPECT_THROW(window.GetSelectedBlogType(), std::out_of_range);
+
+  form.EditEntryUrl->setText(u"http://blog.example/"_s);
+  const std::string file = Files.File("none.proj");
+  Prompts->ExpectSaveFile(QString::fromStdString(file));
+  Trigger(window, "ActionFileSaveAs");
+  EXPECT_EQ(window.GetProject().GetBlogTypeName(), "");
+  EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+}

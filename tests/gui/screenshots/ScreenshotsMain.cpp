@@ -1,0 +1,194 @@
+// tocwerk-screenshots PROJECT FOLDER: starts the real main window on the
+// offscreen platform with PROJECT open and writes a PNG of each page, the File
+// menu and each dialog into FOLDER.
+#include "app/Tappstartup.h"
+#include "app/Tformmain.h"
+#include "ui/Tprompts.h"
+#include "ui_Tformmain.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMenu>
+#include <QRawFont>
+
+#if __has_include("ui/Tformcategory.h")
+#include "ui/Tformcategory.h"
+#endif
+#if __has_include("ui/Tformconfiggeneral.h")
+#include "ui/Tformconfiggeneral.h"
+#endif
+#if __has_include("ui/Tformdownloadentry.h")
+#include "ui/Tformdownloadentry.h"
+#endif
+#if __has_include("ui/Tformdownloadcategory.h")
+#include "ui/Tformdownloadcategory.h"
+#endif
+#if __has_include("ui/Tformmakinghtmlstatus.h")
+#include "ui/Tformmakinghtmlstatus.h"
+#endif
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr qint64 MaxPngBytes = 200 * 1024;
+const QSize WindowSize(760, 560);
+
+// Nothing may wait for a user here: a prompt is answered Cancel and fails the run.
+class RefusedPrompts : public TPrompts {
+public:
+  bool AnyRefused() const { return Refused; }
+
+  void Message(QWidget*, Icon, const QString& text) override { Refuse(text); }
+  std::optional<int> Choose(QWidget*, Icon, const QString& text, const QStringList&) override {
+    Refuse(text);
+    return std::nullopt;
+  }
+  std::optional<QString> OpenFileName(QWidget*, const QString& caption, const QString&, const QString&) override {
+    Refuse(caption);
+    return std::nullopt;
+  }
+  std::optional<QString> SaveFileName(QWidget*, const QString& caption, const QString&, const QString&,
+                                      const QString&) override {
+    Refuse(caption);
+    return std::nullopt;
+  }
+  bool OpenUrl(const QUrl& url) override {
+    Refuse(url.toString());
+    return false;
+  }
+
+private:
+  void Refuse(const QString& text) {
+    std::fprintf(stderr, "tocwerk-screenshots: unexpected prompt: %s\n", qPrintable(text));
+    Refused = true;
+  }
+
+  bool Refused = false;
+};
+
+void Settle() {
+  for (int round = 0; round < 5; ++round)
+    QApplication::processEvents();
+}
+
+void WaitForStartup(const TFormMain& window) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!window.IsStarted()) {
+    if (timer.elapsed() > 30000)
+      throw std::runtime_error("the window did not start");
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+  if (window.HasStartupFailed())
+    throw std::runtime_error("the window's startup failed");
+}
+
+void Save(QWidget* widget, const QString& folder, const QString& name) {
+  const QString path = QDir(folder).filePath(name + u".png"_s);
+  if (!widget->grab().save(path))
+    throw std::runtime_error("cannot write " + path.toStdString());
+  if (QFileInfo(path).size() > MaxPngBytes)
+    throw std::runtime_error(path.toStdString() + " is larger than 200 KB");
+  std::printf("%s\n", qPrintable(path));
+}
+
+[[maybe_unused]] void SaveDialog(QDialog& dialog, const QString& folder, const QString& name) {
+  dialog.open();
+  Settle();
+  Save(&dialog, folder, name);
+  dialog.close();
+}
+
+void SavePages(TFormMain& window, const QString& folder) {
+  QTabWidget* pages = window.GetUi().PageControl1;
+  for (int page = 0; page < pages->count(); ++page) {
+    pages->setCurrentIndex(page);
+    Settle();
+    Save(&window, folder, u"main-page%1"_s.arg(page + 1));
+  }
+  pages->setCurrentIndex(0);
+  QMenu* file = window.GetUi().MenuFile;
+  file->popup(window.mapToGlobal(QPoint(0, 0)));
+  Settle();
+  Save(file, folder, u"main-menu-file"_s);
+  file->close();
+}
+
+void SaveDialogs([[maybe_unused]] TFormMain& window, [[maybe_unused]] const QString& folder) {
+#if __has_include("ui/Tformcategory.h")
+  {
+    TFormCategory dialog(&window);
+    dialog.SetName(u"日記"_s);
+    dialog.SetUrl(u"http://127.0.0.1/category/diary/"_s);
+    SaveDialog(dialog, folder, u"dialog-category"_s);
+  }
+#endif
+#if __has_include("ui/Tformconfiggeneral.h")
+  {
+    TFormConfigGeneral dialog(&window);
+    SaveDialog(dialog, folder, u"dialog-config-general"_s);
+  }
+#endif
+#if __has_include("ui/Tformdownloadentry.h")
+  {
+    TFormDownloadEntry dialog(&window);
+    Save(&dialog, folder, u"dialog-download-entry"_s);
+  }
+#endif
+#if __has_include("ui/Tformdownloadcategory.h")
+  {
+    TFormDownloadCategory dialog(&window);
+    Save(&dialog, folder, u"dialog-download-category"_s);
+  }
+#endif
+#if __has_include("ui/Tformmakinghtmlstatus.h")
+  {
+    TFormMakingHtmlStatus dialog(&window);
+    Save(&dialog, folder, u"dialog-making-html-status"_s);
+  }
+#endif
+}
+
+}
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() != 3) {
+    std::fprintf(stderr, "usage: tocwerk-screenshots PROJECT FOLDER\n");
+    return 2;
+  }
+  try {
+    PrepareApplication(application);
+    if (!QRawFont::fromFont(QApplication::font()).supportsCharacter(u'あ'))
+      throw std::runtime_error("the font " + QApplication::font().family().toStdString() +
+                               " has no Japanese glyphs; install fonts-noto-cjk");
+    auto prompts = std::make_unique<RefusedPrompts>();
+    const RefusedPrompts& refused = *prompts;
+    TPrompts::Install(std::move(prompts));
+    QDir().mkpath(arguments.at(2));
+    TFormMain window;
+    window.SetStartupProject(arguments.at(1));
+    window.resize(WindowSize);
+    window.show();
+    WaitForStartup(window);
+    SavePages(window, arguments.at(2));
+    SaveDialogs(window, arguments.at(2));
+    if (refused.AnyRefused())
+      return 1;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tocwerk-screenshots: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
