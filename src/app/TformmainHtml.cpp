@@ -94,7 +94,7 @@ void TFormMain::ComboBoxHtmlTemplateChange() {
 // the project again keeps them.
 void TFormMain::ApplyTemplateSettings(const TProject& project) {
   QComboBox* list = Form->ComboBoxHtmlTemplate;
-  const int match = list->findText(QString::fromStdString(project.GetHtmlTemplateName()), Qt::MatchExactly);
+  const int match = list->findText(QString::fromStdString(project.GetHtmlTemplateName()));
   if (match >= 0)
     list->setCurrentIndex(match);
   TTemplateSettingRows rows(list->currentIndex() < 0 ? std::vector<std::string>()

@@ -106,6 +106,8 @@ TEST_F(HtmlPageTemplatesTest, SavedSettingsFillTheRowsOfTheTemplateTheProjectNam
       {"names match without regard to case; unknown names become rows", 1, "テンプレートA",
        {{"TITLE", "目次"}, {"色", "青"}}, u"テンプレートA"_s,
        {{u"Title"_s, u"目次"_s}, {u"説明"_s, u""_s}, {u"色"_s, u"青"_s}}},
+      {"a template name matches only as written", 1, "テンプレートa", {}, u"テンプレートB"_s,
+       {{u"見出し"_s, u""_s}}},
       {"an unknown template keeps the one selected", 1, "消えたテンプレート", {{"見出し", "年ごと"}},
        u"テンプレートB"_s, {{u"見出し"_s, u"年ごと"_s}}},
   };
