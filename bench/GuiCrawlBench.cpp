@@ -136,6 +136,8 @@ int main(int argc, char** argv) {
       cli = std::min(cli, CliSeconds(temp, server));
     }
     PrintFigure("gui_crawl_vs_cli_ratio", dialog / cli, "x");
+    PrintFigure("gui_crawl_dialog_s", dialog, "s");
+    PrintFigure("gui_crawl_cli_s", cli, "s");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bench_guicrawl: %s\n", error.what());
     return 1;
