@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,13 @@ namespace {
 bool IsTrimmed(std::string_view text) {
   return text.empty() || (static_cast<unsigned char>(text.front()) > ' ' &&
                           static_cast<unsigned char>(text.back()) > ' ');
+}
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+  return text;
 }
 
 // The section names as "[name]" lines give them, first occurrence only.
@@ -52,16 +60,23 @@ void CheckReadValues(const TIniFile& ini) {
       const std::string value = ini.ReadString(section, key, "\n");
       Require(value != "\n", "every listed key reads");
       Require(IsTrimmed(value) && value.find('\n') == std::string::npos, "a value is one trimmed line");
-      const std::string upper = [&] {
-        std::string u = key;
-        for (char& c : u)
-          if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        return u;
-      }();
-      Require(ini.ReadString(section, upper, "\n") == value, "keys match without regard to letter case");
+      Require(ini.ReadString(section, UpperAscii(key), "\n") == value, "keys match without regard to letter case");
     }
   }
+}
+
+// A value reads as an integer only when it spells one, with an optional sign.
+void CheckIntegerSpelling(const TIniFile& ini, const std::string& section, const std::string& key) {
+  constexpr int Default = 12345;
+  const int number = ini.ReadInteger(section, key, Default);
+  if (number == Default)
+    return;
+  std::string digits = ini.ReadString(section, key, "");
+  if (digits.starts_with('+'))
+    digits.erase(0, 1);
+  Require(!digits.empty() && digits.find_first_not_of("-0123456789") == std::string::npos &&
+              std::strtoll(digits.c_str(), nullptr, 10) == number,
+          "an integer is read only from a value that spells it");
 }
 
 void CheckIntegers(TIniFile ini) {
@@ -88,15 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckSameContent(again, ini);
   Require(again.ToText() == written, "writing what was read gives the same text");
 
-  // Any value read as an integer is a number the text spells.
   for (const std::string& section : SectionNames(ini))
-    for (const std::string& key : ini.ReadKeys(section)) {
-      const int number = ini.ReadInteger(section, key, 12345);
-      const std::string value = ini.ReadString(section, key, "");
-      Require(number == 12345 || value == std::to_string(number) || value == "+" + std::to_string(number) ||
-                  value.find_first_not_of("+-0123456789") == std::string::npos,
-              "an integer is read only from digits");
-    }
+    for (const std::string& key : ini.ReadKeys(section))
+      CheckIntegerSpelling(ini, section, key);
   CheckIntegers(ini);
   return 0;
 }
