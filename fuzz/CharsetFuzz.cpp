@@ -16,6 +16,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -86,8 +87,9 @@ bool IsAscii(const std::string& text) {
 
 std::string BeforeNul(const std::string& text) { return text.substr(0, text.find('\0')); }
 
-void CheckConversions(const std::string& page) {
-  Require(IsValidUtf8(page) == IsWellFormedUtf8(page), "IsValidUtf8 agrees with the table of UTF-8");
+void CheckConversions(std::string_view bytes) {
+  Require(IsValidUtf8(bytes) == IsWellFormedUtf8(bytes), "IsValidUtf8 agrees with the table of UTF-8");
+  const std::string page(bytes);
 
   for (const int codePage : TableCodePages()) {
     const std::string converted = ConvertCharset(page, codePage);
@@ -97,7 +99,7 @@ void CheckConversions(const std::string& page) {
   if (IsWellFormedUtf8(page))
     Require(ConvertCharset(page, 65001) == BeforeNul(page), "valid UTF-8 is read as it is");
 
-  const std::string decoded = DecodeCodePage932(page);
+  const std::string decoded = DecodeCodePage932(bytes);
   Require(IsWellFormedUtf8(decoded), "code page 932 decodes to valid UTF-8");
   if (IsAscii(page))
     Require(decoded == page, "code page 932 keeps ASCII as it is");
@@ -105,7 +107,8 @@ void CheckConversions(const std::string& page) {
   Require(DecodeCodePage932(plain) == Windows31jThroughIcu(plain), "the decoder matches ICU");
 }
 
-void CheckDetection(const std::string& contentType, const std::string& page) {
+void CheckDetection(std::string_view contentType, std::string_view bytes) {
+  const std::string page(bytes);
   const int japanese = DetectJapaneseCodePage(page);
   Require(japanese == 65001 || japanese == 932 || japanese == 51932 || japanese == 50221,
           "the detector names one of the four Japanese encodings");
@@ -113,7 +116,7 @@ void CheckDetection(const std::string& contentType, const std::string& page) {
   Require(TableCodePages().count(detected) && detected != AutoDetect,
           "detection gives a code page of the table");
 
-  const int declared = DeclaredCodePage(contentType, page);
+  const int declared = DeclaredCodePage(contentType, bytes);
   Require(declared == -1 || (TableCodePages().count(declared) && declared != AutoDetect),
           "a declared charset is one of the table");
   const int chosen = ChoosePageCodePage(AutoDetect, contentType, page);
@@ -139,13 +142,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0)
     return 0;
   const size_t pick = data[0];
-  const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  // Views on the input itself, which ends where the fuzzer's buffer ends, so that a
+  // read past the end is caught.
+  const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
   const size_t split = rest.find('\n');
-  const std::string contentType = split == std::string::npos ? std::string() : rest.substr(0, split);
-  const std::string page = split == std::string::npos ? rest : rest.substr(split + 1);
+  const std::string_view contentType = split == std::string_view::npos ? std::string_view() : rest.substr(0, split);
+  const std::string_view page = split == std::string_view::npos ? rest : rest.substr(split + 1);
 
   CheckConversions(rest);
   CheckDetection(contentType, page);
-  CheckNamedCharset(page, pick);
+  CheckNamedCharset(std::string(page), pick);
   return 0;
 }
