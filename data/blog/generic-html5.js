@@ -365,8 +365,19 @@ function CodePointText(code) {
 
 // --- addresses ----------------------------------------------------------------
 
-// The page's own absolute address, when it names one.
+// The page's own absolute address, when it names one. Kept for the last markup, as
+// every link of a category page is made absolute against it.
+var AddressHtml = null;
+var AddressFound = null;
 function PageAddress(html) {
+  if (html !== AddressHtml) {
+    AddressFound = FindPageAddress(html);
+    AddressHtml = html;
+  }
+  return AddressFound;
+}
+
+function FindPageAddress(html) {
   var base = FirstHref(Tags(html, "base"));
   if (base === null)
     base = FirstRelHref(html, "link", "canonical");

@@ -39,6 +39,7 @@ void TCategoryCrawl::Crawl(std::string& url, int sleepTime, TCategoryReads& read
     throw std::runtime_error("スクリプトファイルが見つかりません。\n" + scriptPath);
   TCategoryParser parser;
   parser.SetTimeLimit(ScriptTimeLimit);
+  parser.SetBlogTypeName(BlogConfig.GetName());
   parser.LoadScript(BlogConfig.GetLanguage(), ReadScript());
   try {
     for (std::size_t i = 0; i < CategoryList.size(); ++i) {

@@ -15,6 +15,7 @@ public:
   void LoadScript(const std::string& language, const std::string& code);
   // The time limit and the cancel flag of every later call.
   void SetTimeLimit(const TScriptLimits& limits) { Controller.SetLimits(limits); }
+  void SetBlogTypeName(const std::string& name) { Controller.SetBlogTypeName(name); }
 
   // The returned lines as they are: empty ones and duplicates kept, nothing trimmed.
   std::vector<std::string> GetEntryUrl(const std::string& page);

@@ -20,6 +20,7 @@ bool TEntryCrawl::Run() {
   std::string url = StartUrl;
   TEntryParser parser;
   parser.SetTimeLimit(ScriptTimeLimit);
+  parser.SetBlogTypeName(BlogConfig.GetName());
   bool complete = false;
   const bool failed = !Guarded(url, [&] { complete = Crawl(url, parser, sleepTime); });
   // New entries found before a failure are not known to lead up to the stored ones.

@@ -21,6 +21,7 @@ public:
   void LoadScript(const std::string& language, const std::string& code);
   // The time limit and the cancel flag of every later call.
   void SetTimeLimit(const TScriptLimits& limits) { Controller.SetLimits(limits); }
+  void SetBlogTypeName(const std::string& name) { Controller.SetBlogTypeName(name); }
 
   std::string GetRecentEntry(const std::string& page);
   std::string GetDate(const std::string& page);

@@ -78,9 +78,9 @@ std::vector<std::string> TScriptController::CallEach(const std::vector<std::stri
   auto answer = Request(std::move(fields));
   if (Host && !again)
     SentArgument = argumentText;
-  while (answer) {
+  while (answer && !ErrorOccurred) {
     values.push_back(std::move(answer->front()));
-    if (ErrorOccurred || values.size() == functionNames.size())
+    if (values.size() == functionNames.size())
       break;
     answer = NextAnswer();
   }
@@ -135,7 +135,7 @@ std::optional<std::vector<std::string>> TScriptController::Answer(TScriptHostPro
     const std::string reason = outcome == TScriptHostProcess::Outcome::Died
                                    ? Host->GetEndReason() : "応答が壊れています";
     Host.reset();
-    RecordError(0, 0, "スクリプトの実行プロセスが異常終了しました (" + reason + ")");
+    RecordDied(reason);
     return std::nullopt;
   }
   if (answer[1] == "1")
@@ -158,10 +158,15 @@ bool TScriptController::StartHost() {
     const std::string reason = outcome == TScriptHostProcess::Outcome::Died
                                    ? Host->GetEndReason() : "起動が終わりません";
     Host.reset();
-    RecordError(0, 0, "スクリプトの実行プロセスが異常終了しました (" + reason + ")");
+    RecordDied(reason);
     return false;
   }
   return true;
+}
+
+void TScriptController::RecordDied(const std::string& reason) {
+  const std::string blogType = BlogTypeName.empty() ? std::string() : "ブログの種類「" + BlogTypeName + "」: ";
+  RecordError(0, 0, "スクリプトの実行プロセスが異常終了しました (" + blogType + reason + ")");
 }
 
 void TScriptController::ClearError() {

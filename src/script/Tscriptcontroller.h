@@ -33,8 +33,8 @@ public:
   // went up.
   std::string Call(const std::string& functionName, const std::string& argumentText);
   // Calls each function in turn with the same argument, each under the time limit,
-  // as Call would, and stops at the first error: fewer values than functions only
-  // then. The host runs them without waiting for this side in between.
+  // as Call would, and stops at the first error: the values of the calls that
+  // returned before it. The host runs them without waiting for this side in between.
   std::vector<std::string> CallEach(const std::vector<std::string>& functionNames,
                                     const std::string& argumentText);
 
@@ -47,6 +47,8 @@ public:
   void SetTimeLimit(std::chrono::milliseconds limit) { Limits.Time = limit; }
   void SetCancelFlag(const std::atomic<bool>* cancel) { Limits.Cancel = cancel; }
   void SetLimits(const TScriptLimits& limits) { Limits = limits; }
+  // The blog type the script belongs to, named when its host process dies.
+  void SetBlogTypeName(const std::string& name) { BlogTypeName = name; }
 
 private:
   // The host's answer, or nothing when it did not give one (the reason recorded).
@@ -58,9 +60,11 @@ private:
   bool StartHost();
   void ClearError();
   void RecordError(int line, int column, const std::string& description);
+  void RecordDied(const std::string& reason);
 
   std::unique_ptr<TScriptHostProcess> Host;
   std::string Code;
+  std::string BlogTypeName;
   // The argument of the host's last call, which it keeps.
   std::string SentArgument;
   bool Loaded = false;

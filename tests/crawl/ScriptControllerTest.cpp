@@ -164,3 +164,36 @@ TEST(ScriptControllerDirectCallTest, DirectCallsEndAsTheCallExpressionDoes) {
   EXPECT_EQ(controller.GetErrorText(), "9,0:x");
   EXPECT_EQ(controller.Call("Count", "\"a\""), "2") << "a failing call runs once";
 }
+
+// A page handed to several functions at once: each runs in turn under its own time
+// limit, and the first error ends the list as it would have ended the parser's calls.
+TEST(ScriptControllerListTest, FunctionsRunInTurnEachTimedAloneUntilTheFirstError) {
+  TScriptController controller;
+  controller.LoadScript("JScript",
+                        "var calls = 0;\n"
+                        "function Count(p) { calls++; return p + calls; }\n"
+                        "function Throws(p) { calls++; throw new Error('壊れた'); }\n"
+                        "function Slow(p) { var end = Date.now() + 600; while (Date.now() < end) {} return 'slow'; }\n"
+                        "function Loop(p) { while (true) {} }\n"
+                        "function Calls(p) { return calls; }\n");
+  controller.SetTimeLimit(std::chrono::milliseconds(1000));
+  struct Case {
+    std::vector<std::string> Functions;
+    std::vector<std::string> Values;
+    std::string ErrorEnd;  // "" when the list ran through
+  };
+  const Case cases[] = {
+      {{"Count", "Count", "Calls"}, {"p1", "p2", "2"}, ""},
+      {{"Count", "Throws", "Count"}, {"p3"}, "Error: 壊れた"},
+      {{"Calls", "Slow", "Slow", "Calls"}, {"4", "slow", "slow", "4"}, ""},
+      {{"Count", "Loop", "Count"}, {"p5"}, "スクリプトが制限時間(1000ミリ秒)を超えたため中断しました。"},
+      {{"Count"}, {"p1"}, ""},  // a host started again loads the script afresh
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> values = controller.CallEach(c.Functions, "'p'");
+    EXPECT_EQ(values, c.Values) << c.Functions[1 % c.Functions.size()];
+    const std::string error = controller.GetErrorText();
+    EXPECT_TRUE(error.ends_with(c.ErrorEnd)) << error;
+    EXPECT_EQ(controller.HasError(), !c.ErrorEnd.empty()) << error;
+  }
+}

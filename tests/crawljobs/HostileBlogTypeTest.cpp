@@ -4,12 +4,14 @@
 #include "crawl/Tappconfig.h"
 #include "crawl/Tcategorycrawl.h"
 #include "crawl/Tentrycrawl.h"
+#include "script/Tscriptcontroller.h"
 #include "store/Tkappfolder.h"
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -97,5 +99,26 @@ TEST_F(HostileBlogTypeTest, CancelEndsACrawlWhoseScriptNeverReturns) {
     ASSERT_FALSE(lines.empty()) << script;
     EXPECT_EQ(lines.front().rfind("Error", 0), std::string::npos) << lines.front();
     EXPECT_EQ(lines.back(), "終了しました。") << script;
+  }
+}
+
+TEST_F(HostileBlogTypeTest, AScriptHostThatDiesEndsBothCrawlsNamingTheBlogType) {
+  const std::string host = GetScriptHostProgram();
+  SetScriptHostProgram("/bin/false");
+  const std::string died = "スクリプトの実行プロセスが異常終了しました (ブログの種類「" + Blog.BlogType().GetName() +
+                           "」: 終了コード 1)";
+  TEntryCrawl entries;
+  entries.SetStartUrl(Blog.Url("/"));
+  const Lines entryLines = Run(entries, "function GetRecentEntry(page) { return '/e/1'; }\n");
+  TCategoryCrawl categories;
+  categories.SetCategories({{"c", Blog.Url("/c/1")}});
+  Listener.Lines.clear();
+  const Lines categoryLines = Run(categories, "function GetEntryUrl(page) { return ''; }\n");
+  SetScriptHostProgram(host);
+  for (const Lines& lines : {entryLines, categoryLines}) {
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [&](const std::string& line) { return line.find(died) != std::string::npos; }))
+        << lines.back();
   }
 }

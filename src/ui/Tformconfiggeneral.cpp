@@ -1,0 +1,60 @@
+#include "ui/Tformconfiggeneral.h"
+
+#include "crawl/Tappconfig.h"
+#include "ui_Tformconfiggeneral.h"
+
+#include <QPushButton>
+
+namespace {
+
+int ReadNumber(const QString& text, int fallback) {
+  bool ok = false;
+  const int value = text.toInt(&ok, 10);
+  return ok ? value : fallback;
+}
+
+}
+
+TFormConfigGeneral::TFormConfigGeneral(QWidget* parent)
+    : QDialog(parent), Form(std::make_unique<Ui::TFormConfigGeneral>()) {
+  Form->setupUi(this);
+  Form->ButtonBox->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("BtnOK"));
+  Form->ButtonBox->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("BtnCancel"));
+  // Host names and numbers: no input method composes into these.
+  for (QLineEdit* edit : {Form->EditProxyServer, Form->EditProxyPort, Form->EditSleepTime})
+    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+  connect(Form->RadioButtonUseProxy1, &QRadioButton::toggled, this, &TFormConfigGeneral::RadioButtonUseProxy1Click);
+  connect(Form->RadioButtonUseProxy2, &QRadioButton::toggled, this, &TFormConfigGeneral::RadioButtonUseProxy1Click);
+  connect(Form->ButtonBox, &QDialogButtonBox::accepted, this, &TFormConfigGeneral::BtnOKClick);
+  connect(Form->ButtonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  const TAppConfig* config = TAppConfig::GetInstance();
+  // Neither button is checked in the form, so this one toggles and sets the fields' states.
+  (config->GetUseProxy() ? Form->RadioButtonUseProxy2 : Form->RadioButtonUseProxy1)->setChecked(true);
+  Form->EditProxyServer->setText(QString::fromStdString(config->GetProxyServer()));
+  Form->EditProxyPort->setText(QString::number(config->GetProxyPort()));
+  Form->EditSleepTime->setText(QString::number(config->GetSleepTime()));
+}
+
+TFormConfigGeneral::~TFormConfigGeneral() = default;
+
+void TFormConfigGeneral::RadioButtonUseProxy1Click() {
+  const bool manual = Form->RadioButtonUseProxy2->isChecked();
+  Form->EditProxyServer->setEnabled(manual);
+  Form->EditProxyPort->setEnabled(manual);
+}
+
+void TFormConfigGeneral::BtnOKClick() {
+  TAppConfig* config = TAppConfig::GetInstance();
+  const bool manual = Form->RadioButtonUseProxy2->isChecked();
+  config->SetUseProxy(manual);
+  if (manual) {
+    config->SetProxyServer(Form->EditProxyServer->text().toStdString());
+    config->SetProxyPort(ReadNumber(Form->EditProxyPort->text(), config->GetProxyPort()));
+  } else {
+    config->SetProxyServer("");
+    config->SetProxyPort(0);
+  }
+  config->SetSleepTime(ReadNumber(Form->EditSleepTime->text(), 0));
+  accept();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ScriptedPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// Installs scripted prompts for one test; the test fails when one it queued was
+// never shown or one it did not queue was.
+class DialogFixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    auto prompts = std::make_unique<ScriptedPrompts>();
+    Prompts = prompts.get();
+    TPrompts::Install(std::move(prompts));
+  }
+
+  void TearDown() override {
+    EXPECT_TRUE(Prompts->AllAnswered());
+    for (const QString& text : Prompts->GetUnexpected())
+      ADD_FAILURE() << "unexpected prompt: " << text.toStdString();
+    TPrompts::Install(nullptr);
+  }
+
+  ScriptedPrompts* Prompts = nullptr;
+};
