@@ -2,6 +2,7 @@
 
 #include "crawl/Tappconfig.h"
 #include "store/Tkappfolder.h"
+#include "ui/Tformconfiggeneral.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
@@ -251,7 +252,13 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TFormMain::ActionConfigGeneralExecute() {}
+void TFormMain::ActionConfigGeneralExecute() {
+  TFormConfigGeneral dialog(this);
+  if (dialog.exec() == QDialog::Accepted) {
+    const TAppConfig* config = TAppConfig::GetInstance();
+    config->Save(config->GetFileName());
+  }
+}
 
 void TFormMain::ActionFileCloseExecute() {
   close();
