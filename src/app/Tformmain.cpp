@@ -49,6 +49,8 @@ TFormMain::TFormMain(QWidget* parent)
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   // The grid is laid out only while its page shows, so it follows its own size too.
   Form->GridComment->viewport()->installEventFilter(this);
+  // A URL is typed in Latin letters: no input method.
+  Form->EditEntryUrl->setAttribute(Qt::WA_InputMethodEnabled, false);
   UpdateCaption("");
   Form->PageControl1->setCurrentIndex(0);
 }
@@ -265,7 +267,7 @@ void TFormMain::ActionFileCloseExecute() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (!StartupFailed && !AskToSaveChanges()) {
+  if (Db && !StartupFailed && !AskToSaveChanges()) {
     event->ignore();
     return;
   }
