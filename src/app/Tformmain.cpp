@@ -2,6 +2,7 @@
 
 #include "crawl/Tappconfig.h"
 #include "store/Tkappfolder.h"
+#include "ui/Tformconfiggeneral.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
@@ -48,6 +49,8 @@ TFormMain::TFormMain(QWidget* parent)
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   // The grid is laid out only while its page shows, so it follows its own size too.
   Form->GridComment->viewport()->installEventFilter(this);
+  // A URL is typed in Latin letters: no input method.
+  Form->EditEntryUrl->setAttribute(Qt::WA_InputMethodEnabled, false);
   UpdateCaption("");
   Form->PageControl1->setCurrentIndex(0);
 }
@@ -251,14 +254,20 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TFormMain::ActionConfigGeneralExecute() {}
+void TFormMain::ActionConfigGeneralExecute() {
+  TFormConfigGeneral dialog(this);
+  if (dialog.exec() == QDialog::Accepted) {
+    const TAppConfig* config = TAppConfig::GetInstance();
+    config->Save(config->GetFileName());
+  }
+}
 
 void TFormMain::ActionFileCloseExecute() {
   close();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (!StartupFailed && !AskToSaveChanges()) {
+  if (Db && !StartupFailed && !AskToSaveChanges()) {
     event->ignore();
     return;
   }

@@ -4,7 +4,6 @@
 #include "store/Tkdatetime.h"
 
 #include <array>
-#include <cmath>
 #include <cstdlib>
 #include <string_view>
 
@@ -297,8 +296,7 @@ std::optional<double> ReadEnglishDate(TextCursor& in) {
   return ReadDateEnd(in, year, month, day, false);
 }
 
-// A plain decimal number: digits with an optional sign and decimal point, within
-// the years a date-time can hold.
+// A plain decimal number: digits with an optional sign and decimal point.
 std::optional<double> ReadDayNumber(std::string_view text) {
   constexpr std::string_view Blanks = " \t\r\n";
   const size_t first = text.find_first_not_of(Blanks);
@@ -316,9 +314,15 @@ std::optional<double> ReadDayNumber(std::string_view text) {
       return std::nullopt;
   }
   const double value = std::strtod(number.c_str(), nullptr);
-  if (digits == 0 || !(std::fabs(value) < 2958466))
+  if (digits == 0)
     return std::nullopt;
   return value;
+}
+
+// A moment within the years 100 to 9999 that the calendar shows: a plain number can
+// lie anywhere, and the last half second of 9999 rounds past its end.
+std::optional<double> InCalendar(std::optional<double> value) {
+  return value && CivilDateTime(*value) ? value : std::nullopt;
 }
 
 }
@@ -329,7 +333,7 @@ std::optional<double> ReadDateText(const std::string& text) {
     TextCursor in(folded);
     in.SkipBlanks();
     if (const std::optional<double> value = reader(in))
-      return value;
+      return InCalendar(value);
   }
-  return ReadDayNumber(folded);
+  return InCalendar(ReadDayNumber(folded));
 }

@@ -17,6 +17,7 @@
 //   an optional zone ("Z", "+09:00", "+0900", "JST", ...);
 //   ISO 8601 and HTML5 date-times, with "T" or a blank, a fraction and a zone;
 //   a plain decimal number, taken as the day number itself.
+// Only the calendar's years 100 to 9999 are dates.
 // The clock time is kept as written: a zone is read but not applied. Anything else,
 // a date or time that does not exist (2024/2/30, 25:00, 午後13:00), and the empty
 // text, is not a date.

@@ -2,6 +2,7 @@
 
 #include <string>
 
-// A URL folded as the url columns compare it (NOCASE: ASCII letters only), so that
-// what a crawl keeps in memory matches what the database would take as one URL.
+// A URL folded as the url columns compare it (NOCASE: ASCII letters only; after a
+// NUL, which ends its comparison, only the length counts), so that what a crawl
+// keeps in memory matches what the database would take as one URL.
 std::string UrlKey(const std::string& url);

@@ -14,12 +14,9 @@ TFormMakingHtmlStatus::TFormMakingHtmlStatus(QWidget* parent)
   Form->setupUi(this);
 }
 
-// The export job waits for an export still running; the run it works on is
-// destroyed only after it.
 TFormMakingHtmlStatus::~TFormMakingHtmlStatus() {
   if (Running)
     QApplication::restoreOverrideCursor();
-  Export.reset();
 }
 
 void TFormMakingHtmlStatus::SetDataFile(const std::string& path) {

@@ -70,6 +70,7 @@ private:
 
   const std::unique_ptr<Ui::TFormMakingHtmlStatus> Form;
   TGenerationRun Run;
+  // Declared after the run: destroying it waits for an export still running on the run.
   std::unique_ptr<TGenerationExportJob> Export;
   TTemplateProgramWatcher* Watcher = nullptr;
   TMakingHtmlOutcome Outcome;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -127,6 +128,26 @@ TEST_F(DialogDownloadEntryTest, ExecReturnsWhenTheCrawlStoppedByAnEarlyEscHasEnd
   const CrawlDialogDriver driver(dialog);
   EXPECT_EQ(driver.Log().last(), QStringLiteral("終了しました。"));
   EXPECT_LT(LoadEntries(Db).size(), 30u);
+}
+
+TEST_F(DialogDownloadEntryTest, AFailureBeforeTheCrawlBeganIsShownAndCancelThenCloses) {
+  ServedSample sample(3, 0);
+  // The working copy is gone: emptying the entry table fails, naming it.
+  Db.Close();
+  const std::filesystem::path work = Db.GetWorkFileName();
+  std::filesystem::remove(work);
+  TFormDownloadEntry dialog;
+  Prepare(dialog, sample);
+  const CrawlDialogDriver driver(dialog);
+  Prompts->ExpectMessage(QString::fromStdString(work.filename().string()));
+  dialog.open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Prompts->AllAnswered(); }, 60000));
+  EXPECT_TRUE(driver.Log().isEmpty());
+  EXPECT_TRUE(driver.Cancel()->isEnabled());
+  EXPECT_FALSE(driver.Close()->isEnabled());
+  driver.Cancel()->click();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
 TEST_F(DialogDownloadEntryTest, ADialogDestroyedMidCrawlStopsItFirst) {

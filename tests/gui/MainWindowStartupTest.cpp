@@ -1,7 +1,13 @@
 // The window as it starts: its lists, its new project, its commands and caption.
 #include "MainWindowFixture.h"
 
+#include "crawl/Tappconfig.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -135,6 +141,38 @@ TEST_F(MainWindowStartupTest, NoBlogTypesAndNoTemplatesStillMakeAProject) {
   Trigger(window, "ActionFileSaveAs");
   EXPECT_EQ(window.GetProject().GetBlogTypeName(), "");
   EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+
+// Answers the modal dialog that the next command opens: sets the wait after
+// each page, then presses the button of this role.
+void AnswerSettingsDialog(const QString& sleepTime, QDialogButtonBox::StandardButton button) {
+  QTimer::singleShot(0, [=] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>(u"EditSleepTime"_s)->setText(sleepTime);
+    dialog->findChild<QDialogButtonBox*>(u"ButtonBox"_s)->button(button)->click();
+  });
+}
+
+TEST_F(MainWindowStartupTest, GeneralSettingsAreSavedOnlyWithOk) {
+  TFormMain& window = StartWindow();
+  TAppConfig* config = TAppConfig::GetInstance();
+  const std::string file = config->GetFileName();
+  const int before = config->GetSleepTime();
+
+  AnswerSettingsDialog(u"7"_s, QDialogButtonBox::Cancel);
+  Trigger(window, "ActionConfigGeneral");
+  EXPECT_EQ(config->GetSleepTime(), before);
+  EXPECT_FALSE(std::filesystem::exists(file));
+
+  AnswerSettingsDialog(u"7"_s, QDialogButtonBox::Ok);
+  Trigger(window, "ActionConfigGeneral");
+  EXPECT_EQ(config->GetSleepTime(), 7);
+  config->SetSleepTime(before);
+  config->Load(file);
+  EXPECT_EQ(config->GetSleepTime(), 7) << "OK saved the settings file";
+  config->SetSleepTime(before);
 }
 
 }

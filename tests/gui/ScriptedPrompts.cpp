@@ -1,34 +1,39 @@
 #include "ScriptedPrompts.h"
 
 void ScriptedPrompts::ExpectMessage(const QString& fragment) {
-  Queue.push_back({Kind::Message, fragment, std::nullopt});
+  Queue.push_back({Kind::Message, fragment, QString(), false});
 }
 
 void ScriptedPrompts::ExpectChoice(const QString& fragment, std::optional<int> button) {
-  Queue.push_back({Kind::Choose, fragment, button ? std::optional<QString>(QString::number(*button)) : std::nullopt});
+  Queue.push_back({Kind::Choose, fragment, button ? QString::number(*button) : QString(), !button});
 }
 
 void ScriptedPrompts::ExpectOpenFile(std::optional<QString> file) {
-  Queue.push_back({Kind::OpenFile, QString(), std::move(file)});
+  Queue.push_back({Kind::OpenFile, QString(), file.value_or(QString()), !file});
 }
 
 void ScriptedPrompts::ExpectSaveFile(std::optional<QString> file) {
-  Queue.push_back({Kind::SaveFile, QString(), std::move(file)});
+  Queue.push_back({Kind::SaveFile, QString(), file.value_or(QString()), !file});
 }
 
 void ScriptedPrompts::ExpectOpenUrl(const QString& fragment) {
-  Queue.push_back({Kind::OpenUrl, fragment, std::nullopt});
+  Queue.push_back({Kind::OpenUrl, fragment, QString(), false});
 }
 
-std::optional<ScriptedPrompts::Expected> ScriptedPrompts::Take(Kind kind, const QString& text) {
+std::optional<QString> ScriptedPrompts::Take(Kind kind, const QString& text, bool* matched) {
   SeenPrompts.push_back({kind, text});
-  if (Queue.empty() || Queue.front().PromptKind != kind || !text.contains(Queue.front().TextFragment)) {
+  const bool expected = !Queue.empty() && Queue.front().PromptKind == kind && text.contains(Queue.front().TextFragment);
+  if (matched)
+    *matched = expected;
+  if (!expected) {
     Unexpected.push_back(text);
     return std::nullopt;
   }
-  Expected expected = Queue.front();
+  const Expected head = Queue.front();
   Queue.pop_front();
-  return expected;
+  if (head.Canceled)
+    return std::nullopt;
+  return head.Answer;
 }
 
 void ScriptedPrompts::Message(QWidget*, Icon, const QString& text) {
@@ -36,24 +41,22 @@ void ScriptedPrompts::Message(QWidget*, Icon, const QString& text) {
 }
 
 std::optional<int> ScriptedPrompts::Choose(QWidget*, Icon, const QString& text, const QStringList&) {
-  const std::optional<Expected> expected = Take(Kind::Choose, text);
-  if (!expected || !expected->Answer)
-    return std::nullopt;
-  return expected->Answer->toInt();
+  const std::optional<QString> answer = Take(Kind::Choose, text);
+  return answer ? std::optional<int>(answer->toInt()) : std::nullopt;
 }
 
 std::optional<QString> ScriptedPrompts::OpenFileName(QWidget*, const QString& caption, const QString&,
                                                      const QString&) {
-  const std::optional<Expected> expected = Take(Kind::OpenFile, caption);
-  return expected ? expected->Answer : std::nullopt;
+  return Take(Kind::OpenFile, caption);
 }
 
 std::optional<QString> ScriptedPrompts::SaveFileName(QWidget*, const QString& caption, const QString&,
                                                      const QString&, const QString&) {
-  const std::optional<Expected> expected = Take(Kind::SaveFile, caption);
-  return expected ? expected->Answer : std::nullopt;
+  return Take(Kind::SaveFile, caption);
 }
 
 bool ScriptedPrompts::OpenUrl(const QUrl& url) {
-  return Take(Kind::OpenUrl, url.toString()).has_value();
+  bool matched = false;
+  Take(Kind::OpenUrl, url.toString(), &matched);
+  return matched;
 }

@@ -16,8 +16,9 @@ public:
   struct Expected {
     Kind PromptKind;
     QString TextFragment;
-    // Choose: the button index; OpenFile/SaveFile: the file name; nullopt is Cancel.
-    std::optional<QString> Answer;
+    // Choose: the button index; OpenFile/SaveFile: the file name.
+    QString Answer;
+    bool Canceled = false;
   };
   struct Seen {
     Kind PromptKind;
@@ -46,8 +47,9 @@ public:
   bool OpenUrl(const QUrl& url) override;
 
 private:
-  // The head of the queue when it is of this kind and its fragment is in text.
-  std::optional<Expected> Take(Kind kind, const QString& text);
+  // The answer of the head of the queue when it is of this kind and its fragment
+  // is in text; nullopt (Cancel) for anything else.
+  std::optional<QString> Take(Kind kind, const QString& text, bool* matched = nullptr);
 
   std::deque<Expected> Queue;
   std::vector<Seen> SeenPrompts;
