@@ -72,9 +72,10 @@ void TCategoryCrawl::ReadCategory(TCategoryParser& parser, std::size_t index, st
       throw std::runtime_error(parser.GetErrorText());
     for (std::string& entryUrl : urls)
       entryUrl = Absolute(entryUrl);
-    if (Listener)
-      Listener->SetEntryProgress(0, static_cast<int>(urls.size()), 0);
     reads.Add(index, urls);
+    // The entries of the page are taken: the bar shows them all done.
+    if (Listener)
+      Listener->SetEntryProgress(0, static_cast<int>(urls.size()), static_cast<int>(urls.size()));
     Log("OK: " + url + " " + name);
     url = Absolute(parser.GetNextCategoryUrl(page));
     if (parser.HasError())

@@ -66,6 +66,7 @@ TEST_F(DialogDownloadCategoryTest, ReadsEveryCategoryWithBothBarsAtTheirEnd) {
   const int onLastPage = static_cast<int>(sample.Blog.CategoryEntries(last).size()) -
                          (sample.Blog.CategoryPageCount(last) - 1) * sample.Blog.Options().EntriesPerPage;
   EXPECT_EQ(dialog.findChild<QProgressBar*>(QStringLiteral("ProgressBarEntry"))->maximum(), onLastPage);
+  EXPECT_EQ(dialog.findChild<QProgressBar*>(QStringLiteral("ProgressBarEntry"))->value(), onLastPage);
 
   int pages = 0;
   for (int c = 0; c < TSampleBlog::CategoryCount; ++c)

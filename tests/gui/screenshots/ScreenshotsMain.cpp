@@ -13,22 +13,14 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QRawFont>
+#include <QTimer>
 
-#if __has_include("ui/Tformcategory.h")
+#include "ui/Tcrawldialog.h"
 #include "ui/Tformcategory.h"
-#endif
-#if __has_include("ui/Tformconfiggeneral.h")
 #include "ui/Tformconfiggeneral.h"
-#endif
-#if __has_include("ui/Tformdownloadentry.h")
 #include "ui/Tformdownloadentry.h"
-#endif
-#if __has_include("ui/Tformdownloadcategory.h")
 #include "ui/Tformdownloadcategory.h"
-#endif
-#if __has_include("ui/Tformmakinghtmlstatus.h")
 #include "ui/Tformmakinghtmlstatus.h"
-#endif
 
 #include <cstdio>
 #include <memory>
@@ -100,7 +92,7 @@ void Save(QWidget* widget, const QString& folder, const QString& name) {
   std::printf("%s\n", qPrintable(path));
 }
 
-[[maybe_unused]] void SaveDialog(QDialog& dialog, const QString& folder, const QString& name) {
+void SaveDialog(QDialog& dialog, const QString& folder, const QString& name) {
   dialog.open();
   Settle();
   Save(&dialog, folder, name);
@@ -122,39 +114,43 @@ void SavePages(TFormMain& window, const QString& folder) {
   file->close();
 }
 
-void SaveDialogs([[maybe_unused]] TFormMain& window, [[maybe_unused]] const QString& folder) {
-#if __has_include("ui/Tformcategory.h")
+// Runs the action, whose crawl dialog is modal, and grabs the dialog once its crawl
+// has ended and the log's last batch is shown.
+void SaveCrawlDialog(QAction* action, const QString& folder, const QString& name) {
+  constexpr int QuietTicks = 5;
+  int ticks = 0;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<TCrawlDialog*>(QApplication::activeModalWidget());
+    if (!dialog || dialog->IsRunning() || ++ticks < QuietTicks)
+      return;
+    watch.stop();
+    Save(dialog, folder, name);
+    dialog->close();
+  });
+  watch.start(50);
+  action->trigger();
+  if (ticks < QuietTicks)
+    throw std::runtime_error(name.toStdString() + " was not shown");
+}
+
+void SaveDialogs(TFormMain& window, const QString& folder) {
   {
     TFormCategory dialog(&window);
     dialog.SetName(u"日記"_s);
     dialog.SetUrl(u"http://127.0.0.1/category/diary/"_s);
     SaveDialog(dialog, folder, u"dialog-category"_s);
   }
-#endif
-#if __has_include("ui/Tformconfiggeneral.h")
   {
     TFormConfigGeneral dialog(&window);
     SaveDialog(dialog, folder, u"dialog-config-general"_s);
   }
-#endif
-#if __has_include("ui/Tformdownloadentry.h")
-  {
-    TFormDownloadEntry dialog(&window);
-    Save(&dialog, folder, u"dialog-download-entry"_s);
-  }
-#endif
-#if __has_include("ui/Tformdownloadcategory.h")
-  {
-    TFormDownloadCategory dialog(&window);
-    Save(&dialog, folder, u"dialog-download-category"_s);
-  }
-#endif
-#if __has_include("ui/Tformmakinghtmlstatus.h")
+  SaveCrawlDialog(window.GetUi().ActionDownloadEntry, folder, u"dialog-download-entry"_s);
+  SaveCrawlDialog(window.GetUi().ActionDownloadCategory, folder, u"dialog-download-category"_s);
   {
     TFormMakingHtmlStatus dialog(&window);
     Save(&dialog, folder, u"dialog-making-html-status"_s);
   }
-#endif
 }
 
 }
