@@ -126,6 +126,9 @@ function RemoveSections(text, start, end) {
     at = end.lastIndex;
     start.lastIndex = at;
   }
+  // Most pages have nothing to remove: the text itself spares a copy.
+  if (at === 0)
+    return text;
   kept.push(text.substring(at));
   return kept.join("");
 }
