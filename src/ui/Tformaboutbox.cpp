@@ -6,13 +6,18 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
-// The program's own icon where one is set, else the theme's for an application.
+// The program's own icon where one is set, else the theme's for a network
+// program, else the style's computer, which every style draws.
 QIcon ProgramIcon() {
-  const QIcon icon = QApplication::windowIcon();
-  return icon.isNull() ? QIcon::fromTheme(QStringLiteral("applications-internet")) : icon;
+  const QIcon own = QApplication::windowIcon();
+  if (!own.isNull())
+    return own;
+  return QIcon::fromTheme(QStringLiteral("applications-internet"),
+                          QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ TEST_F(HelpAboutTest, TemplateHelpShowsTheClickedTemplatesDocumentAndKeepsTheSel
   EXPECT_EQ(templates->currentIndex(), selected);
 }
 
-TEST_F(HelpAboutTest, AboutBoxShowsNameVersionAndCopyright) {
+TEST_F(HelpAboutTest, AboutBoxShowsIconNameVersionAndCopyright) {
   TFormMain& window = StartWindow();
   bool seen = false;
   WhenShown<TFormAboutBox>([&](TFormAboutBox& box) {
@@ -151,6 +151,7 @@ TEST_F(HelpAboutTest, AboutBoxShowsNameVersionAndCopyright) {
     EXPECT_EQ(box.findChild<QLabel*>(u"ProductName"_s)->text(), u"Tocwerk"_s);
     EXPECT_TRUE(box.findChild<QLabel*>(u"Version"_s)->text().contains(u"1.0.0"_s));
     EXPECT_TRUE(box.findChild<QLabel*>(u"Copyright"_s)->text().contains(u"Copyright"_s));
+    EXPECT_FALSE(box.findChild<QLabel*>(u"ProgramIcon"_s)->pixmap().isNull());
     auto* ok = box.findChild<QPushButton*>(u"OK"_s);
     ASSERT_NE(ok, nullptr);
     EXPECT_TRUE(ok->isDefault());
