@@ -24,7 +24,7 @@ public:
 
 private:
   // Follows the current row, so the arrow keys change the document as a click
-  // does; a click on an empty part leaves no current row and keeps the document.
+  // does; a click on an empty part moves no row and so keeps the document.
   void ListViewBlogClick();
 
   const std::unique_ptr<Ui::TFormHtmlTemplateHelp> Form;
