@@ -15,11 +15,16 @@
 #include <QRawFont>
 #include <QTimer>
 
+#include "crawl/Tblogconfig.h"
+#include "toc/Ttemplatemanager.h"
 #include "ui/Tcrawldialog.h"
+#include "ui/Tformaboutbox.h"
+#include "ui/Tformblogtypehelp.h"
 #include "ui/Tformcategory.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tformdownloadentry.h"
 #include "ui/Tformdownloadcategory.h"
+#include "ui/Tformhtmltemplatehelp.h"
 #include "ui/Tformmakinghtmlstatus.h"
 
 #include <cstdio>
@@ -150,6 +155,24 @@ void SaveDialogs(TFormMain& window, const QString& folder) {
   {
     TFormMakingHtmlStatus dialog(&window);
     Save(&dialog, folder, u"dialog-making-html-status"_s);
+  }
+  {
+    TBlogConfigManager blogTypes;
+    blogTypes.Load();
+    TFormBlogTypeHelp dialog(&window);
+    dialog.SetBlogConfigs(blogTypes.GetBlogConfigs());
+    SaveDialog(dialog, folder, u"dialog-blog-type-help"_s);
+  }
+  {
+    TTemplateManager templates;
+    templates.Load();
+    TFormHtmlTemplateHelp dialog(&window);
+    dialog.SetTemplates(templates.GetTemplates());
+    SaveDialog(dialog, folder, u"dialog-html-template-help"_s);
+  }
+  {
+    TFormAboutBox dialog(&window);
+    SaveDialog(dialog, folder, u"dialog-about"_s);
   }
 }
 
