@@ -23,10 +23,5 @@ public:
   void SetTemplates(std::vector<THtmlTemplate> entries);
 
 private:
-  // Follows the current row, so the arrow keys change the document as a click
-  // does; a click on an empty part moves no row and so keeps the document.
-  void ListViewBlogClick();
-
   const std::unique_ptr<Ui::TFormHtmlTemplateHelp> Form;
-  std::vector<THtmlTemplate> Entries;
 };
