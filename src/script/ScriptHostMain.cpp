@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 
+#include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -131,6 +132,14 @@ bool Handle(TScriptEngine& engine, ProcessorTimeBackstop& backstop, std::vector<
   throw std::runtime_error("unknown request");
 }
 
+// Between pages the controller fetches the next one and this process waits; a
+// collection done then is one the next page's calls need not wait for.
+void CollectWhileIdle(TScriptEngine& engine) {
+  pollfd input = {STDIN_FILENO, POLLIN, 0};
+  if (poll(&input, 1, 0) == 0)
+    engine.CollectGarbage();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -143,9 +152,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> request;
     std::string lastArgument;
     ProcessorTimeBackstop backstop;
-    while (ReadRequest(request))
+    while (ReadRequest(request)) {
       if (!Handle(engine, backstop, request, lastArgument))
         return 1;
+      CollectWhileIdle(engine);
+    }
   } catch (const std::bad_alloc&) {
     return ScriptHostOutOfMemory;
   } catch (const std::exception& error) {

@@ -82,6 +82,10 @@ std::string TScriptEngine::Call(const std::string& functionName, const std::stri
   return value.toString().toStdString();
 }
 
+void TScriptEngine::CollectGarbage() {
+  Engine->collectGarbage();
+}
+
 void TScriptEngine::CallWithArgument(const QString& name, QJSValue& value) {
   if (!CallDirectly(name, *Argument, value)) {
     Global->setProperty(ArgumentName, *Argument);

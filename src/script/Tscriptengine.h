@@ -24,6 +24,10 @@ public:
   // undefined and null give "", other values their script text form.
   std::string Call(const std::string& functionName, const std::string& argumentText);
 
+  // Frees what earlier calls left behind, as the engine would in the middle of a
+  // later call once enough has piled up.
+  void CollectGarbage();
+
   bool HasError() const { return ErrorOccurred; }
   int GetErrorLine() const { return ErrorLine; }
   int GetErrorColumn() const { return ErrorColumn; }
