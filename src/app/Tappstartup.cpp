@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -12,10 +13,19 @@ using namespace Qt::StringLiterals;
 const QString JapaneseFamily = u"Noto Sans CJK JP"_s;
 constexpr int FontPointSize = 9;
 
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256})
+    icon.addFile(u":/icons/tocwerk-%1.png"_s.arg(size), QSize(size, size));
+  return icon;
+}
+
 }
 
 void PrepareApplication(QApplication& application) {
   QApplication::setApplicationName(u"Tocwerk"_s);
+  QApplication::setWindowIcon(ProgramIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral(TOCWERK_APP_ID));
   auto* translator = new QTranslator(&application);
   if (translator->load(u"qtbase_ja"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(translator);

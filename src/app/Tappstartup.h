@@ -2,7 +2,7 @@
 
 class QApplication;
 
-// Prepares the application before any widget exists: its title, Qt's own
+// Prepares the application before any widget exists: its title and icon, Qt's own
 // Japanese texts for the standard buttons and dialogs, and a font with Japanese
 // glyphs when one is installed.
 void PrepareApplication(QApplication& application);
