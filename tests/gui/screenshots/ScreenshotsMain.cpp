@@ -119,6 +119,23 @@ void SavePages(TFormMain& window, const QString& folder) {
   file->close();
 }
 
+// Page 2 with a filter typed in full-width letters, once the pause after typing
+// has passed.
+void SaveCommentFilter(TFormMain& window, const QString& folder) {
+  Ui::TFormMain& form = window.GetUi();
+  form.PageControl1->setCurrentIndex(1);
+  form.EditCommentFilter->setText(u"ｒ＆ｄ"_s);
+  const auto* delay = window.findChild<QTimer*>(u"CommentFilterDelay"_s);
+  QElapsedTimer timer;
+  timer.start();
+  while (delay->isActive() && timer.elapsed() < 10000)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  Settle();
+  Save(&window, folder, u"main-page2-filter"_s);
+  form.EditCommentFilter->clear();
+  form.PageControl1->setCurrentIndex(0);
+}
+
 // Runs the action, whose crawl dialog is modal, and grabs the dialog once its crawl
 // has ended and the log's last batch is shown.
 void SaveCrawlDialog(QAction* action, const QString& folder, const QString& name) {
@@ -202,6 +219,7 @@ int main(int argc, char** argv) {
     window.show();
     WaitForStartup(window);
     SavePages(window, arguments.at(2));
+    SaveCommentFilter(window, arguments.at(2));
     SaveDialogs(window, arguments.at(2));
     if (refused.AnyRefused())
       return 1;
