@@ -21,7 +21,7 @@ using namespace Qt::StringLiterals;
 // Typing pauses this long before the table is filtered, so that a word typed
 // quickly filters a large table once.
 constexpr int CommentFilterDelayMs = 200;
-constexpr int CommentLines = 3;
+constexpr int CommentLines = 2;
 
 }
 

@@ -14,6 +14,8 @@ public:
   // The row height that shows this many lines of Japanese text in the font.
   static int RowHeight(const QFont& font, int lines);
 
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
 protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 };

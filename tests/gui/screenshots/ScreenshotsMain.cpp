@@ -21,6 +21,7 @@
 #include "ui/Tformaboutbox.h"
 #include "ui/Tformblogtypehelp.h"
 #include "ui/Tformcategory.h"
+#include "ui/Tformcomment.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tformdownloadentry.h"
 #include "ui/Tformdownloadcategory.h"
@@ -162,6 +163,13 @@ void SaveDialogs(TFormMain& window, const QString& folder) {
     dialog.SetName(u"日記"_s);
     dialog.SetUrl(u"http://127.0.0.1/category/diary/"_s);
     SaveDialog(dialog, folder, u"dialog-category"_s);
+  }
+  {
+    TFormComment dialog(&window);
+    dialog.SetUrl(u"http://127.0.0.1/entry/33.html"_s);
+    dialog.SetTitle(u"R&D 日誌 #33"_s);
+    dialog.SetComment(u"研究開発の記録。\n次の回で表をまとめる。"_s);
+    SaveDialog(dialog, folder, u"dialog-comment"_s);
   }
   {
     TFormConfigGeneral dialog(&window);
