@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -213,6 +214,9 @@ TEST_F(CommentsPageTest, EveryWayToEditStoresTheCommentAndRepaintsItsRow) {
   ShowPage(window, PageComment);
   window.SetModified(false);
   QTableView* grid = form.GridComment;
+  const auto* popup = window.findChild<QMenu*>(u"PopupMenuComment"_s);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->actions(), (QList<QAction*>{form.ActionCommentEdit, form.ActionCommentOpenUrl}));
 
   const auto rowCenter = [grid](int row) { return grid->visualRect(grid->model()->index(row, 2)).center(); };
   struct Case {
