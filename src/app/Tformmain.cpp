@@ -40,6 +40,7 @@ TFormMain::TFormMain(QWidget* parent)
   SetActionIcons();
   CreateActionLinks();
   CreatePopupMenus();
+  CreateCommentPage();
   WatchProjectControls();
   Form->EditHtmlConf->setColumnWidth(0, 150);
   Form->EditHtmlConf->setColumnWidth(1, 516);
@@ -236,7 +237,7 @@ void TFormMain::ComboBoxBlogTypeChange() {
 }
 
 void TFormMain::FormResize() {
-  QTableWidget* grid = Form->GridComment;
+  QTableView* grid = Form->GridComment;
   int rest = grid->viewport()->width() - CommentGridMargin;
   for (int column = 0; column < 4; ++column)
     rest -= grid->columnWidth(column);

@@ -16,6 +16,9 @@
 #include <vector>
 
 class QMenu;
+class QTimer;
+class TCommentFilter;
+class TCommentListModel;
 struct TWorkCopyInfo;
 
 namespace Ui {
@@ -119,6 +122,10 @@ protected:
 private:
   void CreateActionLinks();
   void CreatePopupMenus();
+  void CreateCommentPage();
+  // The entry row of the comments table that is selected; -1 for none.
+  int SelectedCommentRow() const;
+  void ShowCommentCount();
   void SetActionIcons();
   void WatchProjectControls();
   void LoadBlogTypes();
@@ -147,8 +154,10 @@ private:
 
   // Destroyed in the reverse order: BlogTypes first, Project last.
   TProject Project;
-  std::vector<TEntry> Entries;
-  std::map<int, TCategory> Categories;
+  // The entries and categories of the comments page, loaded while it is shown.
+  TCommentListModel* CommentList = nullptr;
+  TCommentFilter* CommentFilter = nullptr;
+  QTimer* CommentFilterDelay = nullptr;
   TTemplateManager Templates;
   TBlogConfigManager BlogTypes;
   std::unique_ptr<TProjectDb> Db;

@@ -1,10 +1,10 @@
 #include "app/Tformmain.h"
 
 #include "store/Tkworkcopy.h"
+#include "ui/Tbusycursor.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
-#include <QApplication>
 #include <QDateTime>
 
 namespace {
@@ -16,15 +16,6 @@ const QString UnsavedQuestion = u"プロジェクトは変更されています�
 const QString RecoveryQuestion = u"前回異常終了したときの作業内容があります。復元しますか？"_s;
 enum UnsavedAnswer { AnswerSave, AnswerDiscard, AnswerCancel };
 enum RecoveryAnswer { AnswerRecover, AnswerDelete, AnswerLater };
-
-// The busy cursor for as long as a file command works, also when it throws.
-class BusyCursor {
-public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QString DescribeOrphan(const TWorkCopyInfo& orphan) {
   const QString project = orphan.ProjectFile.empty() ? u"（保存していないプロジェクト）"_s
@@ -58,7 +49,7 @@ void TFormMain::ActionFileOpenExecute() {
 }
 
 void TFormMain::OpenProject(const QString& fileName) {
-  BusyCursor busy;
+  TBusyCursor busy;
   Project.Load(fileName.toStdString(), *Db);
   ApplyProjectSettings(Project);
   SetModified(false);
@@ -77,7 +68,7 @@ void TFormMain::ActionFileSaveAsExecute() {
 bool TFormMain::SaveProject() {
   if (Project.GetFileName().empty())
     return SaveProjectAs();
-  BusyCursor busy;
+  TBusyCursor busy;
   CollectProjectSettings(Project);
   Project.Save(Project.GetFileName(), *Db);
   SetModified(false);
@@ -90,7 +81,7 @@ bool TFormMain::SaveProjectAs() {
       this, u"名前を付けて保存"_s, QString::fromStdString(Project.GetFileName()), ProjectFilter, u"proj"_s);
   if (!fileName)
     return false;
-  BusyCursor busy;
+  TBusyCursor busy;
   Project = TProject();
   CollectProjectSettings(Project);
   Project.Save(fileName->toStdString(), *Db);
@@ -156,7 +147,7 @@ void TFormMain::OfferRecovery() {
 }
 
 void TFormMain::RecoverWorkCopy(const TWorkCopyInfo& orphan) {
-  BusyCursor busy;
+  TBusyCursor busy;
   Project.Recover(orphan, *Db);
   ApplyProjectSettings(Project);
   Modified = true;

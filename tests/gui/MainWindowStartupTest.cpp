@@ -105,7 +105,7 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
 
 TEST_F(MainWindowStartupTest, TheCommentColumnTakesTheRestOfTheGridOnEveryResize) {
   TFormMain& window = StartWindow();
-  QTableWidget* grid = window.GetUi().GridComment;
+  QTableView* grid = window.GetUi().GridComment;
   grid->setColumnWidth(2, 200);
   window.GetUi().PageControl1->setCurrentIndex(1);
   for (const QSize size : {QSize(691, 593), QSize(1000, 700), QSize(800, 600)}) {

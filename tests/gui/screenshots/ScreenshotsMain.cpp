@@ -21,6 +21,7 @@
 #include "ui/Tformaboutbox.h"
 #include "ui/Tformblogtypehelp.h"
 #include "ui/Tformcategory.h"
+#include "ui/Tformcomment.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tformdownloadentry.h"
 #include "ui/Tformdownloadcategory.h"
@@ -119,6 +120,23 @@ void SavePages(TFormMain& window, const QString& folder) {
   file->close();
 }
 
+// Page 2 with a filter typed in full-width letters, once the pause after typing
+// has passed.
+void SaveCommentFilter(TFormMain& window, const QString& folder) {
+  Ui::TFormMain& form = window.GetUi();
+  form.PageControl1->setCurrentIndex(1);
+  form.EditCommentFilter->setText(u"ｒ＆ｄ"_s);
+  const auto* delay = window.findChild<QTimer*>(u"CommentFilterDelay"_s);
+  QElapsedTimer timer;
+  timer.start();
+  while (delay->isActive() && timer.elapsed() < 10000)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  Settle();
+  Save(&window, folder, u"main-page2-filter"_s);
+  form.EditCommentFilter->clear();
+  form.PageControl1->setCurrentIndex(0);
+}
+
 // Runs the action, whose crawl dialog is modal, and grabs the dialog once its crawl
 // has ended and the log's last batch is shown.
 void SaveCrawlDialog(QAction* action, const QString& folder, const QString& name) {
@@ -145,6 +163,13 @@ void SaveDialogs(TFormMain& window, const QString& folder) {
     dialog.SetName(u"日記"_s);
     dialog.SetUrl(u"http://127.0.0.1/category/diary/"_s);
     SaveDialog(dialog, folder, u"dialog-category"_s);
+  }
+  {
+    TFormComment dialog(&window);
+    dialog.SetUrl(u"http://127.0.0.1/entry/33.html"_s);
+    dialog.SetTitle(u"R&D 日誌 #33"_s);
+    dialog.SetComment(u"研究開発の記録。\n次の回で表をまとめる。"_s);
+    SaveDialog(dialog, folder, u"dialog-comment"_s);
   }
   {
     TFormConfigGeneral dialog(&window);
@@ -202,6 +227,7 @@ int main(int argc, char** argv) {
     window.show();
     WaitForStartup(window);
     SavePages(window, arguments.at(2));
+    SaveCommentFilter(window, arguments.at(2));
     SaveDialogs(window, arguments.at(2));
     if (refused.AnyRefused())
       return 1;
