@@ -7,11 +7,13 @@
 #include "ui_Tformmain.h"
 
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QMenu>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -44,9 +46,12 @@ TFormMain::TFormMain(QWidget* parent)
   WatchProjectControls();
   Form->EditHtmlConf->setColumnWidth(0, 150);
   Form->EditHtmlConf->setColumnWidth(1, 516);
+  // No narrower than a column's title: the widths were chosen for a smaller font
+  // than the Japanese one used here.
   const int gridWidths[] = {50, 70, 150, 50};
+  QHeaderView* gridHeader = Form->GridComment->horizontalHeader();
   for (int column = 0; column < 4; ++column)
-    Form->GridComment->setColumnWidth(column, gridWidths[column]);
+    Form->GridComment->setColumnWidth(column, std::max(gridWidths[column], gridHeader->sectionSizeHint(column)));
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   // The grid is laid out only while its page shows, so it follows its own size too.
   Form->GridComment->viewport()->installEventFilter(this);
