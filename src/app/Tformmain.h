@@ -1,8 +1,6 @@
 #pragma once
 
 #include "crawl/Tblogconfig.h"
-#include "store/Tcategory.h"
-#include "store/Tentry.h"
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"
 #include "toc/Ttemplatemanager.h"
@@ -10,10 +8,8 @@
 #include <QMainWindow>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QMenu;
 class QTimer;

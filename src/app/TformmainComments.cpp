@@ -1,6 +1,7 @@
 #include "app/Tformmain.h"
 
 #include "store/Tcomment.h"
+#include "store/Tentry.h"
 #include "ui/Tbusycursor.h"
 #include "ui/Tcommentdelegate.h"
 #include "ui/Tcommentfilter.h"
@@ -13,6 +14,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
