@@ -122,6 +122,8 @@ private:
   // The entry row of the comments table that is selected; -1 for none.
   int SelectedCommentRow() const;
   void ShowCommentCount();
+  // Reloads the comments page after a download when it is the page shown.
+  void ShowDownloadedEntries();
   void SetActionIcons();
   void WatchProjectControls();
   void LoadBlogTypes();

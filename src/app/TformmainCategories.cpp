@@ -75,4 +75,5 @@ void TFormMain::ActionDownloadCategoryExecute() {
   dialog.SetBlogConfig(GetSelectedBlogType());
   dialog.exec();
   SetModified(true);
+  ShowDownloadedEntries();
 }

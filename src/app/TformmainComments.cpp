@@ -63,6 +63,12 @@ void TFormMain::PageControl1Change() {
   CommentList->Load(std::move(entries), LoadCategories(*Db));
 }
 
+// A download started from the menu while the page shows lists what it read at once.
+void TFormMain::ShowDownloadedEntries() {
+  if (Form->PageControl1->currentWidget() == Form->TabSheetComment)
+    PageControl1Change();
+}
+
 // The comment is stored before the row shows it, so that a failed store leaves
 // the row as the database has it.
 void TFormMain::ActionCommentEditExecute() {

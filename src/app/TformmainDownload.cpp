@@ -19,4 +19,5 @@ void TFormMain::ActionDownloadEntryExecute() {
   dialog.SetBlogConfig(GetSelectedBlogType());
   dialog.exec();
   SetModified(true);
+  ShowDownloadedEntries();
 }

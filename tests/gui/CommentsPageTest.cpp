@@ -38,6 +38,12 @@ protected:
   // read by the window's own downloads.
   TFormMain& StartCrawled(const ServedSample& sample) {
     TFormMain& window = StartWindow();
+    Crawl(window, sample);
+    return window;
+  }
+
+  // Reads the sample blog's entries and categories with the window's own downloads.
+  void Crawl(TFormMain& window, const ServedSample& sample) {
     Ui::TFormMain& form = window.GetUi();
     form.ComboBoxBlogType->setCurrentIndex(
         form.ComboBoxBlogType->findText(QString::fromStdString(BundledBlogType().GetName())));
@@ -54,7 +60,6 @@ protected:
     Trigger(window, "ActionDownloadCategory");
     EXPECT_EQ(LoadEntries(window.GetDb()).size(), std::size_t{SampleEntries});
     EXPECT_FALSE(categories.Log.isEmpty() || categories.Log.last() != u"終了しました。"_s);
-    return window;
   }
 
   static void ShowPage(TFormMain& window, Page page) { window.GetUi().PageControl1->setCurrentIndex(page); }
@@ -209,6 +214,17 @@ TEST_F(CommentsPageTest, ACrawledProjectShowsEveryEntryAndReloadsOnEveryReturn) 
   EXPECT_TRUE(Prompts->AllAnswered());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(CountText(window), u"0 件中 0 件"_s);
+}
+
+TEST_F(CommentsPageTest, DownloadsStartedWhileThePageShowsAreListedAtOnce) {
+  ServedSample sample(SampleEntries, 0);
+  TFormMain& window = StartWindow();
+  ShowPage(window, PageComment);
+  Crawl(window, sample);
+  ASSERT_EQ(RowCount(window), SampleEntries);
+  EXPECT_EQ(CountText(window), u"40 件中 40 件"_s);
+  EXPECT_EQ(CategorySet(Cell(window, 0, 3)), CategorySet(SampleRow(sample, SampleEntries)[3]))
+      << "the category download's memberships are shown too";
 }
 
 TEST_F(CommentsPageTest, EveryWayToEditStoresTheCommentAndRepaintsItsRow) {
