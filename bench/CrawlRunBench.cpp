@@ -2,9 +2,9 @@
 // the real sample server: its pages per second, its time against fetching the same
 // pages with libcurl alone, and the peak memory of tocwerk-cli crawling it.
 #include "BenchProject.h"
+#include "BenchSampleBlog.h"
 
 #include "crawl/Tappconfig.h"
-#include "crawl/Tblogconfig.h"
 #include "script/Tscriptcontroller.h"
 #include "crawl/Tcrawllistener.h"
 #include "crawl/Tentrycrawl.h"
@@ -39,9 +39,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int EntryCount = 2000;
 constexpr int Rounds = 5;
-const char* const BlogTypeName = "汎用 (HTML5)";
 
 struct Child {
   pid_t Pid = -1;
@@ -187,7 +185,7 @@ public:
 // The crawl's order: the top page, then each entry from the newest to the oldest.
 std::vector<std::string> CrawlOrder(const Server& server) {
   std::vector<std::string> urls{server.Url("/")};
-  for (int number = EntryCount; number >= 1; --number)
+  for (int number = BenchSampleEntryCount; number >= 1; --number)
     urls.push_back(server.Url("/entry/" + std::to_string(number) + ".html"));
   return urls;
 }
@@ -229,15 +227,6 @@ public:
   std::string Errors;
 };
 
-TBlogConfig FindBlogType() {
-  TBlogConfigManager manager;
-  manager.LoadFrom(TOCWERK_BLOG_FOLDER);
-  for (const TBlogConfig& blogType : manager.GetBlogConfigs())
-    if (blogType.GetName() == BlogTypeName)
-      return blogType;
-  throw std::runtime_error(std::string("no blog type ") + BlogTypeName);
-}
-
 double CrawlSeconds(const Server& server) {
   TProjectDb db;
   db.New(TOCWERK_BLANK_PROJECT);
@@ -245,13 +234,13 @@ double CrawlSeconds(const Server& server) {
   TEntryCrawl crawl;
   crawl.SetStartUrl(server.Url("/"));
   crawl.SetDb(&db);
-  crawl.SetBlogConfig(FindBlogType());
+  crawl.SetBlogConfig(BenchBlogType());
   crawl.SetListener(&listener);
   const auto start = Clock::now();
   const bool ok = crawl.Run();
   const double seconds = SecondsSince(start);
   const std::vector<TEntry> entries = LoadEntries(db);
-  if (!ok || entries.size() != EntryCount || !entries.front().GetUrl().ends_with("/entry/2000.html"))
+  if (!ok || entries.size() != BenchSampleEntryCount || !entries.front().GetUrl().ends_with("/entry/2000.html"))
     throw std::runtime_error("the crawl stored " + std::to_string(entries.size()) +
                              " entries\n" + listener.Errors);
   return seconds;
@@ -265,7 +254,7 @@ double CliPeakRssMb(const TempFolder& temp, const Server& server) {
   const std::string project = temp.Path + "bench.toc";
   const std::string log = temp.Path + "cli.log";
   const std::string cli = TOCWERK_CLI;
-  std::vector<std::string> init{cli, "--config", config, "init", project, "--blog-type", BlogTypeName,
+  std::vector<std::string> init{cli, "--config", config, "init", project, "--blog-type", BenchBlogTypeName,
                                 "--url", server.Url("/")};
   for (const char* category : {"diary", "software", "food", "travel", "books"})
     init.insert(init.end(), {"--category", std::string(category) + "=" +
@@ -281,7 +270,7 @@ int main(int argc, char** argv) {
   try {
     TempFolder temp;
     const std::string blog = temp.Path + "blog";
-    Run({TOCWERK_SAMPLE_BLOG, "--entries", std::to_string(EntryCount), "--per-page", "20",
+    Run({TOCWERK_SAMPLE_BLOG, "--entries", std::to_string(BenchSampleEntryCount), "--per-page", "20",
          "--charset", "Shift_JIS", blog},
         temp.Path + "generate.log");
     Server server(blog, temp.Path + "server.log");
@@ -303,7 +292,7 @@ int main(int argc, char** argv) {
     }
     curl_global_cleanup();
 
-    PrintFigure("crawl_entries_pages_per_s", EntryCount / crawl, "pages/s");
+    PrintFigure("crawl_entries_pages_per_s", BenchSampleEntryCount / crawl, "pages/s");
     PrintFigure("crawl_vs_raw_fetch_ratio", crawl / raw, "x");
     PrintFigure("crawl_peak_rss_mb", peakRss, "MB");
   } catch (const std::exception& error) {

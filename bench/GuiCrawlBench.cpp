@@ -3,9 +3,9 @@
 // the same sample server in the same run: the dialog's log, its worker thread and
 // its event loop must not slow the crawl down.
 #include "BenchProject.h"
+#include "BenchSampleBlog.h"
 
 #include "crawl/Tappconfig.h"
-#include "crawl/Tblogconfig.h"
 #include "script/Tscriptcontroller.h"
 #include "store/Tentry.h"
 #include "store/Tprojectdb.h"
@@ -29,9 +29,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int EntryCount = 2000;
 constexpr int Rounds = 3;
-const char* const BlogTypeName = "汎用 (HTML5)";
 
 void Run(const QString& program, const QStringList& arguments) {
   QProcess process;
@@ -67,15 +65,6 @@ private:
   int Port = 0;
 };
 
-TBlogConfig FindBlogType() {
-  TBlogConfigManager manager;
-  manager.LoadFrom(TOCWERK_BLOG_FOLDER);
-  for (const TBlogConfig& blogType : manager.GetBlogConfigs())
-    if (blogType.GetName() == BlogTypeName)
-      return blogType;
-  throw std::runtime_error(std::string("no blog type ") + BlogTypeName);
-}
-
 double DialogSeconds(const Server& server) {
   TProjectDb db;
   db.New(TOCWERK_BLANK_PROJECT);
@@ -83,7 +72,7 @@ double DialogSeconds(const Server& server) {
   dialog.SetStartUrl(server.Url("/"));
   dialog.SetDb(&db);
   dialog.SetNewEntryOnly(false);
-  dialog.SetBlogConfig(FindBlogType());
+  dialog.SetBlogConfig(BenchBlogType());
   auto* close = dialog.findChild<QPushButton*>(QStringLiteral("BtnClose"));
   const auto start = Clock::now();
   dialog.open();
@@ -92,7 +81,7 @@ double DialogSeconds(const Server& server) {
   const double seconds = SecondsSince(start);
   dialog.accept();
   const std::size_t stored = LoadEntries(db).size();
-  if (stored != EntryCount)
+  if (stored != BenchSampleEntryCount)
     throw std::runtime_error("the dialog's crawl stored " + std::to_string(stored) + " entries\n" +
                              dialog.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText().toStdString());
   return seconds;
@@ -105,7 +94,7 @@ double CliSeconds(const QTemporaryDir& temp, const Server& server) {
   const QString project = temp.filePath(QStringLiteral("bench.proj"));
   const QString cli = QStringLiteral(TOCWERK_CLI);
   Run(cli, {QStringLiteral("--config"), config, QStringLiteral("init"), project, QStringLiteral("--blog-type"),
-            QString::fromUtf8(BlogTypeName), QStringLiteral("--url"), QString::fromStdString(server.Url("/"))});
+            QString::fromUtf8(BenchBlogTypeName), QStringLiteral("--url"), QString::fromStdString(server.Url("/"))});
   const auto start = Clock::now();
   Run(cli, {QStringLiteral("--config"), config, QStringLiteral("crawl"), project, QStringLiteral("--entries")});
   return SecondsSince(start);
@@ -121,7 +110,7 @@ int main(int argc, char** argv) {
   try {
     QTemporaryDir temp;
     const QString blog = temp.filePath(QStringLiteral("blog"));
-    Run(QStringLiteral(TOCWERK_SAMPLE_BLOG), {QStringLiteral("--entries"), QString::number(EntryCount),
+    Run(QStringLiteral(TOCWERK_SAMPLE_BLOG), {QStringLiteral("--entries"), QString::number(BenchSampleEntryCount),
                                               QStringLiteral("--per-page"), QStringLiteral("20"),
                                               QStringLiteral("--charset"), QStringLiteral("Shift_JIS"), blog});
     const Server server(blog);
