@@ -17,7 +17,7 @@ protected:
   }
 
   void TearDown() override {
-    EXPECT_TRUE(Prompts->AllAnswered());
+    EXPECT_TRUE(Prompts->AllAnswered()) << "a prompt the test expected was never shown";
     for (const QString& text : Prompts->GetUnexpected())
       ADD_FAILURE() << "unexpected prompt: " << text.toStdString();
     TPrompts::Install(nullptr);

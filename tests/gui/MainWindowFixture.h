@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScriptedPrompts.h"
+#include "DialogFixture.h"
 #include "support/PrivateWorkFolder.h"
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
@@ -21,20 +21,12 @@
 
 // Each test starts real main windows with its own settings and work folders, and
 // answers every prompt from the queue of ScriptedPrompts.
-class MainWindowFixture : public ::testing::Test {
+class MainWindowFixture : public DialogFixture {
 protected:
-  void SetUp() override {
-    auto prompts = std::make_unique<ScriptedPrompts>();
-    Prompts = prompts.get();
-    TPrompts::Install(std::move(prompts));
-  }
-
+  // The windows go first, while the scripted prompts still answer for them.
   void TearDown() override {
     Windows.clear();
-    EXPECT_TRUE(Prompts->AllAnswered()) << "a prompt the test expected was never shown";
-    for (const QString& text : Prompts->GetUnexpected())
-      ADD_FAILURE() << "unexpected prompt: " << text.toStdString();
-    TPrompts::Install(nullptr);
+    DialogFixture::TearDown();
   }
 
   // A window shown and through its startup steps.
@@ -76,7 +68,6 @@ protected:
   ScopedEnv ConfigHome{"XDG_CONFIG_HOME", Config.Path()};
   PrivateWorkFolder Work;
   TempFolder Files;
-  ScriptedPrompts* Prompts = nullptr;
   std::vector<std::unique_ptr<TFormMain>> Windows;
 
 private:
