@@ -19,7 +19,9 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 import urllib.error
+import urllib.parse
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -101,6 +103,8 @@ def assemble_expected(name, blog_type, top, truth, data, new):
 
 
 def fetch(url):
+    # Some engines link pages by their raw Unicode names: HTTP wants them percent-encoded.
+    url = urllib.parse.quote(url, safe=":/?#[]@!$&'()*+,;=%~")
     request = urllib.request.Request(url, headers={"User-Agent": "tocwerk-realblogs"})
     with urllib.request.urlopen(request, timeout=30) as response:
         return response.status, response.read()
@@ -144,7 +148,6 @@ def save_pages(name, expected):
         with open(os.path.join(folder, label + ".html"), "wb") as f:
             f.write(body)
     with open(os.path.join(folder, "urls.txt"), "w", encoding="utf-8") as f:
-        f.write("top\t%s\n" % expected["top"])
         for label, url in expected["pages"].items():
             f.write("%s\t%s\n" % (label, url))
     return folder
@@ -323,7 +326,6 @@ def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep):
 
 
 def compare_url(a, b):
-    import urllib.parse
     return urllib.parse.unquote(a) == urllib.parse.unquote(b)
 
 
@@ -414,11 +416,18 @@ def main(argv):
                 result.failed = True
                 say("  the engine failed: %s" % why)
                 continue
+            except Exception:
+                result.remark = "engine failed"
+                result.failed = True
+                say("  the engine failed:\n" + traceback.format_exc())
+                continue
             running.append(engine)
             keep = save_pages(name, expected)
             say("  pages and expected.json: %s" % keep)
-            for note in expected["notes"]:
+            for note in expected["notes"][:4]:
                 say("  note: " + note)
+            if len(expected["notes"]) > 4:
+                say("  … %d more notes in expected.json" % (len(expected["notes"]) - 4))
             if serve:
                 continue
             try:
