@@ -13,7 +13,8 @@ class Engine:
     """
 
     generator = ""
-    notes = ()
+    # False for an engine whose blog cannot hold the truth: its crawl is shown, not counted.
+    counted = True
 
     def __init__(self, name, work, truth, log):
         self.name = name
