@@ -235,10 +235,10 @@ def compare(expected_path, entries_path, name, stage, new, categories, log):
         out.writelines(line + "\n" for line in lines)
     if done.returncode not in (0, 1):
         lines.append("%s: %s: compare failed: %s" % (name, stage, done.stderr.strip()))
-    for line in lines[:15]:
+    for line in lines[:8]:
         say("    " + line)
-    if len(lines) > 15:
-        say("    … %d more in %s" % (len(lines) - 15, log))
+    if len(lines) > 8:
+        say("    … %d more in %s" % (len(lines) - 8, log))
     return done.returncode == 0
 
 
@@ -456,7 +456,11 @@ def main(argv):
             say("serving; Ctrl-C or SIGTERM stops the servers")
             while True:
                 for engine in running:
-                    engine.servers.check()
+                    try:
+                        engine.servers.check()
+                    except common.EngineError as why:
+                        common.warn("realblogs: %s: %s" % (engine.name, why))
+                        return 1
                 time.sleep(1)
     except Stop as why:
         say("realblogs: %s, stopping" % why)

@@ -12,8 +12,10 @@ from .base import Engine
 WP_SOURCE = os.path.join(common.HERE, "wordpress")
 WP_ROOT = "/usr/share/wordpress"
 # Debian's wp-config.php reads /etc/wordpress/config-NAME.php for WORDPRESS_CONFIG=NAME;
-# this one hands over to the running blog's own settings file.
-DEBIAN_CONFIG = "/etc/wordpress/config-tocwerk-realblogs.php"
+# this one hands over to the running blog's own settings file. One a harness process,
+# so that two runs at once do not remove each other's.
+CONFIG_NAME = "tocwerk-realblogs-%d" % os.getpid()
+DEBIAN_CONFIG = "/etc/wordpress/config-%s.php" % CONFIG_NAME
 DEBIAN_CONFIG_TEXT = """<?php
 // Written by Tocwerk's scripts/realblogs while it serves WordPress; removed when it stops.
 require $_SERVER['TOCWERK_WP_SITE'];
@@ -26,9 +28,19 @@ def privileged(cmd):
     return cmd if ROOT else ["sudo", "-n"] + cmd
 
 
+def remove_stale_configs():
+    """The files of harness runs that were killed before they could remove them."""
+    for path in glob.glob("/etc/wordpress/config-tocwerk-realblogs-*.php"):
+        pid = path[len("/etc/wordpress/config-tocwerk-realblogs-"):-len(".php")]
+        if not pid.isdigit() or os.path.exists("/proc/" + pid):
+            continue
+        subprocess.run(privileged(["rm", "-f", path]), stdin=subprocess.DEVNULL, capture_output=True)
+
+
 def add_debian_config():
     global users
     if users == 0:
+        remove_stale_configs()
         with tempfile.NamedTemporaryFile("w", suffix=".php", delete=False) as f:
             f.write(DEBIAN_CONFIG_TEXT)
         try:
@@ -160,7 +172,7 @@ class WordPress(Engine):
             "AddDefaultCharset Off",
             "DocumentRoot %s" % WP_ROOT,
             "DirectoryIndex index.php index.html",
-            "SetEnv WORDPRESS_CONFIG tocwerk-realblogs",
+            "SetEnv WORDPRESS_CONFIG %s" % CONFIG_NAME,
             "SetEnv TOCWERK_WP_SITE %s" % self.site_file,
             "<FilesMatch \\.php$>",
             "  SetHandler application/x-httpd-php",
@@ -198,7 +210,8 @@ class WordPress(Engine):
     # --- WordPress itself ---------------------------------------------------------
 
     def php(self, command, path):
-        env = common.engine_env({"TOCWERK_WP_SITE": self.site_file, "TOCWERK_WP_HOST": "127.0.0.1:%d" % self.port})
+        env = common.engine_env({"TOCWERK_WP_SITE": self.site_file, "TOCWERK_WP_HOST": "127.0.0.1:%d" % self.port,
+                                 "TOCWERK_WP_CONFIG": CONFIG_NAME})
         common.run([program("php"), "-d", "display_errors=stderr", "-d", "error_reporting=E_ALL & ~E_DEPRECATED",
                     os.path.join(WP_SOURCE, "wp.php"), command, path], self.log, env=env)
 

@@ -6,11 +6,11 @@
  *   php wp.php dump OUTPUT.json        writes what WordPress holds: permalinks,
  *                                      titles as the theme prints them, dates,
  *                                      categories and their links
- * TOCWERK_WP_SITE names the site's settings file and TOCWERK_WP_HOST its host:port;
- * Debian's wp-config.php finds the settings through WORDPRESS_CONFIG.
+ * TOCWERK_WP_SITE names the site's settings file, TOCWERK_WP_HOST its host:port and
+ * TOCWERK_WP_CONFIG the name Debian's wp-config.php finds them by (WORDPRESS_CONFIG).
  */
 
-$_SERVER['WORDPRESS_CONFIG'] = 'tocwerk-realblogs';
+$_SERVER['WORDPRESS_CONFIG'] = getenv('TOCWERK_WP_CONFIG');
 $_SERVER['TOCWERK_WP_SITE'] = getenv('TOCWERK_WP_SITE');
 $_SERVER['HTTP_HOST'] = getenv('TOCWERK_WP_HOST');
 $_SERVER['SERVER_NAME'] = '127.0.0.1';
