@@ -301,6 +301,8 @@ def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep):
     expected = assemble_expected(name, blog_type, expected["top"], engine.truth, data, True)
     expected["pages"] = json.load(open(expected_path, encoding="utf-8"))["pages"]
     common.write_json(expected_path, expected)
+    common.write_json(os.path.join(keep, "expected-after-new.json"), expected)
+    check_served(expected)
     status, out, err = cli.run(["crawl", project, "--entries", "--new-only"], log)
     got = status == 0 and entries_json(cli, project, entries_path, log)
     result.new_only = ok_text(got and compare(expected_path, entries_path, name, "new-only crawl", True, False,
