@@ -25,7 +25,7 @@ users = 0
 
 
 def privileged(cmd):
-    return cmd if ROOT else ["sudo", "-n"] + cmd
+    return cmd if ROOT else ["sudo"] + cmd
 
 
 def remove_stale_configs():
