@@ -1,10 +1,10 @@
 // Figures of blog reading: charset conversion (against glibc iconv), quoting,
 // starting the script host, one script call over a page, and fetching from a
 // loopback server.
-#include "crawl/Tcharconv.h"
-#include "crawl/Thttpclient.h"
-#include "crawl/Tpagefetch.h"
+#include "net/Thttpclient.h"
+#include "net/Tpagefetch.h"
 #include "script/Tscriptcontroller.h"
+#include "text/Tcharconv.h"
 
 #include "LoopbackServer.h"
 

@@ -4,10 +4,10 @@
 #include "BenchProject.h"
 #include "BenchSampleBlog.h"
 
-#include "crawl/Tappconfig.h"
-#include "script/Tscriptcontroller.h"
 #include "crawl/Tcrawllistener.h"
 #include "crawl/Tentrycrawl.h"
+#include "net/Tappconfig.h"
+#include "script/Tscriptcontroller.h"
 #include "store/Tentry.h"
 #include "store/Tprojectdb.h"
 

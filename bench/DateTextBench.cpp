@@ -1,6 +1,6 @@
 // How long reading one entry's date text takes, over the forms blogs print; the
 // entry crawl reads one per page.
-#include "crawl/Tkdatetext.h"
+#include "text/Tkdatetext.h"
 
 #include <algorithm>
 #include <chrono>

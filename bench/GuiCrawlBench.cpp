@@ -5,7 +5,7 @@
 #include "BenchProject.h"
 #include "BenchSampleBlog.h"
 
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 #include "script/Tscriptcontroller.h"
 #include "store/Tentry.h"
 #include "store/Tprojectdb.h"

@@ -3,10 +3,10 @@
 #include "FuzzCheck.h"
 #include "Utf8Check.h"
 
-#include "crawl/Tcharconv.h"
-#include "crawl/Tcodepage.h"
-#include "crawl/Tksjisdecoder.h"
-#include "crawl/Tpagecharset.h"
+#include "text/Tcharconv.h"
+#include "text/Tcodepage.h"
+#include "text/Tksjisdecoder.h"
+#include "text/Tpagecharset.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>

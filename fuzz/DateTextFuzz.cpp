@@ -2,8 +2,8 @@
 // printed form reads back as the same date.
 #include "FuzzCheck.h"
 
-#include "crawl/Tkdatetext.h"
 #include "store/Tkdatetime.h"
+#include "text/Tkdatetext.h"
 
 #include <cmath>
 #include <cstddef>

@@ -2,7 +2,7 @@
 // same, and what is written over it reads back.
 #include "FuzzCheck.h"
 
-#include "crawl/Tkinifile.h"
+#include "text/Tkinifile.h"
 
 #include <cstddef>
 #include <cstdint>

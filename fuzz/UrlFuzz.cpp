@@ -3,8 +3,8 @@
 #include "FuzzCheck.h"
 
 #include "crawl/Tcrawljob.h"
-#include "crawl/Thttpclient.h"
-#include "crawl/Tkurlkey.h"
+#include "net/Thttpclient.h"
+#include "net/Tkurlkey.h"
 
 #include <sqlite3.h>
 

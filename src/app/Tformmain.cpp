@@ -1,6 +1,6 @@
 #include "app/Tformmain.h"
 
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 #include "store/Tkappfolder.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tprompts.h"

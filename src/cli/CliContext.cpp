@@ -1,7 +1,7 @@
 #include "cli/CliContext.h"
 
 #include "cli/CliArgs.h"
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 #include "store/Tkappfolder.h"
 #include "store/Tkfileutility.h"
 

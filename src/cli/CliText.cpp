@@ -1,6 +1,6 @@
 #include "cli/CliText.h"
 
-#include "crawl/Tkutf8.h"
+#include "text/Tkutf8.h"
 
 namespace {
 

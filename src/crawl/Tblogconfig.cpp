@@ -1,8 +1,9 @@
 #include "crawl/Tblogconfig.h"
 
-#include "crawl/Tkinifile.h"
 #include "store/Tkappfolder.h"
 #include "store/Tkfileutility.h"
+#include "text/Tcodepage.h"
+#include "text/Tkinifile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -100,4 +101,8 @@ void TBlogConfigManager::LoadFrom(const std::string& folder) {
       LoadErrors.push_back("ブログの種類「" + config.GetName() + "」(" + name +
                            ") を読み込めません: " + problem + "。");
   }
+}
+
+int LookUpCodePage(const TBlogConfig& blogType) {
+  return TCodePage::GetInstance()->FindCodePage(blogType.GetEncode());
 }

@@ -29,6 +29,9 @@ private:
   std::string Language;
 };
 
+// The code page of the blog type's charset name; -1 when the name is unknown.
+int LookUpCodePage(const TBlogConfig& blogType);
+
 // The blog types found in the blog type folder, in file name (byte) order.
 class TBlogConfigManager {
 public:

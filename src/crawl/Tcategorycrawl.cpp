@@ -3,8 +3,8 @@
 #include "crawl/Tcategoryparser.h"
 #include "crawl/Tcategoryreads.h"
 #include "crawl/Tcrawllistener.h"
-#include "crawl/Tkurlkey.h"
-#include "crawl/Tpagefetch.h"
+#include "net/Tkurlkey.h"
+#include "net/Tpagefetch.h"
 #include "store/Tcategory.h"
 
 #include <filesystem>

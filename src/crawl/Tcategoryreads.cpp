@@ -1,6 +1,6 @@
 #include "crawl/Tcategoryreads.h"
 
-#include "crawl/Tkurlkey.h"
+#include "net/Tkurlkey.h"
 #include "store/Tcategory.h"
 #include "store/Tcategoryentry.h"
 #include "store/Tprojectdb.h"

@@ -1,9 +1,9 @@
 #include "crawl/Tcrawljob.h"
 
 #include "crawl/Tcrawllistener.h"
-#include "crawl/Tktextfile.h"
-#include "crawl/Tktextlines.h"
-#include "crawl/Tpagefetch.h"
+#include "net/Tpagefetch.h"
+#include "text/Tktextfile.h"
+#include "text/Tktextlines.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "crawl/Tblogconfig.h"
-#include "crawl/Thttpclient.h"
+#include "net/Thttpclient.h"
 #include "script/Tscriptlimits.h"
 
 #include <atomic>

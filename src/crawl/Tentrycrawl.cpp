@@ -1,12 +1,12 @@
 #include "crawl/Tentrycrawl.h"
 
 #include "crawl/Tentryparser.h"
-#include "crawl/Tkdatetext.h"
-#include "crawl/Tkurlkey.h"
-#include "crawl/Tpagefetch.h"
+#include "net/Tkurlkey.h"
+#include "net/Tpagefetch.h"
 #include "store/Tdbconnection.h"
 #include "store/Tentry.h"
 #include "store/Tprojectdb.h"
+#include "text/Tkdatetext.h"
 
 #include <sqlite3.h>
 

@@ -1,8 +1,8 @@
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 
-#include "crawl/Tkinifile.h"
-#include "crawl/Tkspecialfolder.h"
 #include "store/Tkfileutility.h"
+#include "text/Tkinifile.h"
+#include "text/Tkspecialfolder.h"
 
 #include <filesystem>
 #include <memory>

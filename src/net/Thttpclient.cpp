@@ -1,4 +1,4 @@
-#include "crawl/Thttpclient.h"
+#include "net/Thttpclient.h"
 
 #include <curl/curl.h>
 

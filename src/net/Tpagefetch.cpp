@@ -1,11 +1,9 @@
-#include "crawl/Tpagefetch.h"
+#include "net/Tpagefetch.h"
 
-#include "crawl/Tappconfig.h"
-#include "crawl/Tblogconfig.h"
-#include "crawl/Tcharconv.h"
-#include "crawl/Tcodepage.h"
-#include "crawl/Thttpclient.h"
-#include "crawl/Tpagecharset.h"
+#include "net/Tappconfig.h"
+#include "net/Thttpclient.h"
+#include "text/Tcharconv.h"
+#include "text/Tpagecharset.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,10 +14,6 @@ int ApplyConnectionSettings(THttpClient& client) {
   if (config->GetUseProxy())
     client.SetProxy(config->GetProxyServer(), config->GetProxyPort());
   return config->GetSleepTime();
-}
-
-int LookUpCodePage(const TBlogConfig& blogType) {
-  return TCodePage::GetInstance()->FindCodePage(blogType.GetEncode());
 }
 
 std::string FetchPage(THttpClient& client, const std::string& url, int codePage) {

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <string>
 
-class TBlogConfig;
 class THttpClient;
 
 // The shared step of both crawls: set the client up from the connection settings,
@@ -12,9 +11,6 @@ class THttpClient;
 // Applies the proxy of the connection settings to the client; returns the wait
 // after pages in milliseconds.
 int ApplyConnectionSettings(THttpClient& client);
-
-// The code page of the blog type's charset name; -1 when the name is unknown.
-int LookUpCodePage(const TBlogConfig& blogType);
 
 // The page at url as UTF-8: the body up to its first zero byte, converted from
 // codePage; under auto-detection, from the charset the response's Content-Type

@@ -1,8 +1,8 @@
-#include "crawl/Tcharconv.h"
+#include "text/Tcharconv.h"
 
-#include "crawl/Tksjisdecoder.h"
-#include "crawl/Tkutf8.h"
-#include "crawl/Tpagecharset.h"
+#include "text/Tksjisdecoder.h"
+#include "text/Tkutf8.h"
+#include "text/Tpagecharset.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>

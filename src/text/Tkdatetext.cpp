@@ -1,7 +1,7 @@
-#include "crawl/Tkdatetext.h"
+#include "text/Tkdatetext.h"
 
-#include "crawl/Tktextcursor.h"
 #include "store/Tkdatetime.h"
+#include "text/Tktextcursor.h"
 
 #include <array>
 #include <cstdlib>

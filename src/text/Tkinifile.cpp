@@ -1,7 +1,7 @@
-#include "crawl/Tkinifile.h"
+#include "text/Tkinifile.h"
 
-#include "crawl/Tktextfile.h"
 #include "store/Tkfileutility.h"
+#include "text/Tktextfile.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "crawl/Tkspecialfolder.h"
+#include "text/Tkspecialfolder.h"
 
 #include <QStandardPaths>
 

@@ -1,6 +1,6 @@
-#include "crawl/Tktextfile.h"
+#include "text/Tktextfile.h"
 
-#include "crawl/Tcharconv.h"
+#include "text/Tcharconv.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "crawl/Tktextlines.h"
+#include "text/Tktextlines.h"
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;

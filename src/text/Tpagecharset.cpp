@@ -1,7 +1,7 @@
-#include "crawl/Tpagecharset.h"
+#include "text/Tpagecharset.h"
 
-#include "crawl/Tcharconv.h"
-#include "crawl/Tcodepage.h"
+#include "text/Tcharconv.h"
+#include "text/Tcodepage.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #include "toc/Ttemplatemanager.h"
 
-#include "crawl/Tkinifile.h"
 #include "store/Tkappfolder.h"
 #include "store/Tkfileutility.h"
+#include "text/Tkinifile.h"
 
 #include <algorithm>
 #include <filesystem>

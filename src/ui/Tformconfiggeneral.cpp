@@ -1,6 +1,6 @@
 #include "ui/Tformconfiggeneral.h"
 
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 #include "ui_Tformconfiggeneral.h"
 
 #include <QPushButton>

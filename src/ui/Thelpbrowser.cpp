@@ -1,7 +1,7 @@
 #include "ui/Thelpbrowser.h"
 
-#include "crawl/Tcharconv.h"
-#include "crawl/Tksjisdecoder.h"
+#include "text/Tcharconv.h"
+#include "text/Tksjisdecoder.h"
 #include "ui/Tprompts.h"
 
 #include <QFileInfo>

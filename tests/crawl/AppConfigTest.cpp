@@ -1,5 +1,5 @@
-#include "crawl/Tappconfig.h"
-#include "crawl/Tkspecialfolder.h"
+#include "net/Tappconfig.h"
+#include "text/Tkspecialfolder.h"
 
 #include "support/TempFolder.h"
 

@@ -1,6 +1,6 @@
 // Auto-detection scores the four Japanese encodings itself; these tests hold its
 // choice to the one ICU's charset detector makes over all its recognizers.
-#include "crawl/Tcharconv.h"
+#include "text/Tcharconv.h"
 
 #include <gtest/gtest.h>
 #include <unicode/ucsdet.h>

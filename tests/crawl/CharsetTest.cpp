@@ -1,5 +1,5 @@
-#include "crawl/Tcharconv.h"
-#include "crawl/Tktextfile.h"
+#include "text/Tcharconv.h"
+#include "text/Tktextfile.h"
 
 #include "CharsetBytes.h"
 

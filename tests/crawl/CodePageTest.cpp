@@ -1,4 +1,4 @@
-#include "crawl/Tcodepage.h"
+#include "text/Tcodepage.h"
 
 #include <gtest/gtest.h>
 

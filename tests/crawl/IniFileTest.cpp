@@ -1,4 +1,4 @@
-#include "crawl/Tkinifile.h"
+#include "text/Tkinifile.h"
 
 #include "support/TempFolder.h"
 

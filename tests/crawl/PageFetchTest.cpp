@@ -1,7 +1,7 @@
-#include "crawl/Tappconfig.h"
 #include "crawl/Tblogconfig.h"
-#include "crawl/Thttpclient.h"
-#include "crawl/Tpagefetch.h"
+#include "net/Tappconfig.h"
+#include "net/Thttpclient.h"
+#include "net/Tpagefetch.h"
 
 #include "CharsetBytes.h"
 #include "LoopbackServer.h"

@@ -1,5 +1,5 @@
-#include "crawl/Tcharconv.h"
 #include "script/Tscriptcontroller.h"
+#include "text/Tcharconv.h"
 
 #include <gtest/gtest.h>
 

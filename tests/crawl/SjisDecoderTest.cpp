@@ -1,4 +1,4 @@
-#include "crawl/Tksjisdecoder.h"
+#include "text/Tksjisdecoder.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>

@@ -1,4 +1,4 @@
-#include "crawl/Tkurlkey.h"
+#include "net/Tkurlkey.h"
 
 #include "support/TempFolder.h"
 

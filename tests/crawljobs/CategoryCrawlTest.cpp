@@ -1,7 +1,7 @@
 #include "TestBlog.h"
 
-#include "crawl/Tappconfig.h"
 #include "crawl/Tcategorycrawl.h"
+#include "net/Tappconfig.h"
 #include "store/Tcategory.h"
 #include "store/Tcategoryentry.h"
 #include "store/Tcomment.h"

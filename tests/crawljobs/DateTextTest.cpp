@@ -1,12 +1,12 @@
 #include "TestBlog.h"
 
-#include "crawl/Tappconfig.h"
 #include "crawl/Tentrycrawl.h"
-#include "crawl/Tkdatetext.h"
+#include "net/Tappconfig.h"
 #include "store/Tentry.h"
 #include "store/Tkappfolder.h"
 #include "store/Tkdatetime.h"
 #include "store/Tprojectdb.h"
+#include "text/Tkdatetext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Crawls with a blog type whose script does not compile, or never returns.
 #include "TestBlog.h"
 
-#include "crawl/Tappconfig.h"
 #include "crawl/Tcategorycrawl.h"
 #include "crawl/Tentrycrawl.h"
+#include "net/Tappconfig.h"
 #include "script/Tscriptcontroller.h"
 #include "store/Tkappfolder.h"
 #include "store/Tproject.h"

@@ -1,6 +1,6 @@
 #include "crawl/Tcategoryparser.h"
 #include "crawl/Tentryparser.h"
-#include "crawl/Tktextlines.h"
+#include "text/Tktextlines.h"
 
 #include <gtest/gtest.h>
 

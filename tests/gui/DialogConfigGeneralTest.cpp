@@ -2,7 +2,7 @@
 // fields it enables, and what OK stores, numbers that are no numbers included.
 #include "DialogFixture.h"
 
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 #include "ui/Tformconfiggeneral.h"
 
 #include <QDialogButtonBox>

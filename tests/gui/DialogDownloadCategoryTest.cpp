@@ -4,7 +4,7 @@
 #include "DialogFixture.h"
 #include "ServedSample.h"
 
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 #include "store/Tentry.h"
 #include "store/Tkappfolder.h"
 #include "store/Tprojectdb.h"

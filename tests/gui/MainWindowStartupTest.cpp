@@ -1,7 +1,7 @@
 // The window as it starts: its lists, its new project, its commands and caption.
 #include "MainWindowFixture.h"
 
-#include "crawl/Tappconfig.h"
+#include "net/Tappconfig.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

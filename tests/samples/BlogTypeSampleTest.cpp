@@ -4,8 +4,8 @@
 
 #include "SampleBlog.h"
 #include "crawl/Tblogconfig.h"
-#include "crawl/Tcharconv.h"
-#include "crawl/Tcodepage.h"
+#include "text/Tcharconv.h"
+#include "text/Tcodepage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "BlogTypeScript.h"
 
 #include "crawl/Tblogconfig.h"
-#include "crawl/Tktextfile.h"
+#include "text/Tktextfile.h"
 
 #include <gtest/gtest.h>
 

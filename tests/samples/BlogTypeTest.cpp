@@ -3,7 +3,7 @@
 #include "BlogTypeScript.h"
 
 #include "crawl/Tblogconfig.h"
-#include "crawl/Tcodepage.h"
+#include "text/Tcodepage.h"
 
 #include <gtest/gtest.h>
 

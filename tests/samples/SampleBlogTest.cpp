@@ -1,10 +1,10 @@
 #include "ServerProcess.h"
 
 #include "SampleBlog.h"
-#include "crawl/Tcharconv.h"
-#include "crawl/Tcodepage.h"
-#include "crawl/Tkdatetext.h"
 #include "support/TempFolder.h"
+#include "text/Tcharconv.h"
+#include "text/Tcodepage.h"
+#include "text/Tkdatetext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ServerProcess.h"
 
 #include "SampleBlog.h"
-#include "crawl/Thttpclient.h"
+#include "net/Thttpclient.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
