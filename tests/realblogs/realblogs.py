@@ -25,6 +25,8 @@ import urllib.error
 import urllib.parse
 import urllib.request
 
+# No __pycache__ in the work tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from engines import common  # noqa: E402
