@@ -103,10 +103,10 @@ bool Reply(const std::string& value, const TScriptEngine& engine) {
 // Each reply goes out as soon as its function returns, so that the controller times
 // every call on its own while this process goes straight on to the next one.
 bool CallEach(TScriptEngine& engine, ProcessorTimeBackstop& backstop, const std::vector<std::string>& request,
-              size_t firstFunction, const std::string& argument) {
+              size_t firstFunction, const std::string& argument, const std::string& url) {
   for (size_t function = firstFunction; function < request.size(); ++function) {
     backstop.Renew(request[1]);
-    const std::string value = engine.Call(request[function], argument);
+    const std::string value = engine.Call(request[function], argument, url);
     if (!Reply(value, engine))
       return false;
     if (engine.HasError())
@@ -123,12 +123,14 @@ bool Handle(TScriptEngine& engine, ProcessorTimeBackstop& backstop, std::vector<
     engine.Load(request[2]);
     return Reply(std::string(), engine);
   }
-  if (request.size() >= 4 && request[0] == "call") {
+  if (request.size() >= 5 && request[0] == "call") {
     lastArgument = std::move(request[2]);
-    return CallEach(engine, backstop, request, 3, lastArgument);
+    return CallEach(engine, backstop, request, 4, lastArgument, request[3]);
   }
-  if (request.size() >= 3 && request[0] == "again")
-    return CallEach(engine, backstop, request, 2, lastArgument);
+  if (request.size() >= 4 && request[0] == "again")
+    return CallEach(engine, backstop, request, 3, lastArgument, request[2]);
+  if (request.size() == 3 && request[0] == "has")
+    return WriteAll(EncodeScriptMessage({engine.HasFunction(request[2]) ? "1" : "0", "0", "0", "0", ""}));
   throw std::runtime_error("unknown request");
 }
 

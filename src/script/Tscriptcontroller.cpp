@@ -55,24 +55,38 @@ void TScriptController::LoadScript(const std::string& language, const std::strin
 }
 
 std::string TScriptController::Call(const std::string& functionName,
-                                    const std::string& argumentText) {
-  std::vector<std::string> values = CallEach({functionName}, argumentText);
+                                    const std::string& argumentText, const std::string& url) {
+  std::vector<std::string> values = CallEach({functionName}, argumentText, url);
   return values.empty() ? std::string() : std::move(values.front());
 }
 
-std::vector<std::string> TScriptController::CallEach(const std::vector<std::string>& functionNames,
-                                                     const std::string& argumentText) {
+bool TScriptController::HasFunction(const std::string& name) {
   ClearError();
+  if (!EnsureLoaded())
+    return false;
+  const auto answer = Request({"has", name});
+  return answer && !ErrorOccurred && answer->front() == "1";
+}
+
+bool TScriptController::EnsureLoaded() {
   if (!Loaded)
     throw std::runtime_error("スクリプトが読み込まれていません。");
   // A host killed by an earlier call comes back with the script loaded again.
-  if (!Host && (!Request({"load", Code}) || ErrorOccurred))
+  return Host || (Request({"load", Code}) && !ErrorOccurred);
+}
+
+std::vector<std::string> TScriptController::CallEach(const std::vector<std::string>& functionNames,
+                                                     const std::string& argumentText,
+                                                     const std::string& url) {
+  ClearError();
+  if (!EnsureLoaded())
     return {};
   // The parsers hand the same page to several functions in a row: the host keeps it.
   const bool again = !SentArgument.empty() && argumentText == SentArgument;
   std::vector<std::string> fields{again ? "again" : "call"};
   if (!again)
     fields.push_back(argumentText);
+  fields.push_back(url);
   fields.insert(fields.end(), functionNames.begin(), functionNames.end());
   std::vector<std::string> values;
   auto answer = Request(std::move(fields));

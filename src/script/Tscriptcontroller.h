@@ -27,16 +27,22 @@ public:
   // started, throws std::runtime_error. A compile error, a time-out and a cancel are
   // recorded, not thrown.
   void LoadScript(const std::string& language, const std::string& code);
-  // Evaluates functionName(argumentText). A script error is recorded and gives "";
-  // undefined and null give "", other values their script text form. Throws
-  // TCanceled when the script is still running half a second after the cancel flag
-  // went up.
-  std::string Call(const std::string& functionName, const std::string& argumentText);
-  // Calls each function in turn with the same argument, each under the time limit,
+  // Evaluates functionName(argumentText, url): url is the page's address, a second
+  // argument that scripts written for one ignore; an empty one is left out. A script
+  // error is recorded and gives ""; undefined and null give "", other values their
+  // script text form. Throws TCanceled when the script is still running half a
+  // second after the cancel flag went up.
+  std::string Call(const std::string& functionName, const std::string& argumentText,
+                   const std::string& url = std::string());
+  // Calls each function in turn with the same arguments, each under the time limit,
   // as Call would, and stops at the first error: the values of the calls that
   // returned before it. The host runs them without waiting for this side in between.
   std::vector<std::string> CallEach(const std::vector<std::string>& functionNames,
-                                    const std::string& argumentText);
+                                    const std::string& argumentText,
+                                    const std::string& url = std::string());
+  // Whether the loaded script defines a function of that name; false, with the
+  // reason recorded, when the host cannot tell.
+  bool HasFunction(const std::string& name);
 
   bool HasError() const { return ErrorOccurred; }
   // "line,column:description" while HasError(), else "".
@@ -58,6 +64,8 @@ private:
   std::optional<std::vector<std::string>> Answer(TScriptHostProcess::Outcome outcome, const std::string& body);
   // False when the host did not come up (the reason recorded).
   bool StartHost();
+  // False when a host with the script loaded cannot be had (the reason recorded).
+  bool EnsureLoaded();
   void ClearError();
   void RecordError(int line, int column, const std::string& description);
   void RecordDied(const std::string& reason);

@@ -13,6 +13,7 @@ namespace {
 const QString ScriptFileName = QStringLiteral("script");
 const QString CallFileName = QStringLiteral("call");
 const QString ArgumentName = QStringLiteral("__tocwerkArgument");
+const QString UrlName = QStringLiteral("__tocwerkUrl");
 
 struct Frame {
   int Line = 0;
@@ -59,13 +60,14 @@ void TScriptEngine::Load(const std::string& code) {
   Evaluate(QString::fromStdString(code), ScriptFileName);
 }
 
-std::string TScriptEngine::Call(const std::string& functionName, const std::string& argumentText) {
+std::string TScriptEngine::Call(const std::string& functionName, const std::string& argumentText,
+                                const std::string& url) {
   ClearError();
   QJSValue value;
   // Handing a quoted page over as a value spares the engine from parsing it as
   // source text, and the function receives exactly the same string.
   if (Argument && argumentText == ArgumentSource) {
-    CallWithArgument(QString::fromStdString(functionName), value);
+    CallWithArgument(QString::fromStdString(functionName), QString::fromStdString(url), value);
   } else if (const std::optional<std::string> text = UnquoteScriptString(argumentText)) {
     const QString name = QString::fromStdString(functionName);
     if (!Argument || *text != ArgumentText) {
@@ -73,9 +75,11 @@ std::string TScriptEngine::Call(const std::string& functionName, const std::stri
       Argument = std::make_unique<QJSValue>(Engine->toScriptValue(QString::fromStdString(*text)));
     }
     ArgumentSource = argumentText;
-    CallWithArgument(name, value);
+    CallWithArgument(name, QString::fromStdString(url), value);
   } else {
-    value = Evaluate(QString::fromStdString(functionName + "(" + argumentText + ")"), CallFileName);
+    const std::string urlArgument = url.empty() ? std::string() : ", " + QuoteScriptString(url);
+    value = Evaluate(QString::fromStdString(functionName + "(" + argumentText + urlArgument + ")"),
+                     CallFileName);
   }
   if (ErrorOccurred || value.isUndefined() || value.isNull())
     return std::string();
@@ -86,20 +90,33 @@ void TScriptEngine::CollectGarbage() {
   Engine->collectGarbage();
 }
 
-void TScriptEngine::CallWithArgument(const QString& name, QJSValue& value) {
-  if (!CallDirectly(name, *Argument, value)) {
-    Global->setProperty(ArgumentName, *Argument);
-    value = Evaluate(name + u'(' + ArgumentName + u')', CallFileName);
-    Global->deleteProperty(ArgumentName);
-  }
+bool TScriptEngine::HasFunction(const std::string& name) const {
+  return Global->property(QString::fromStdString(name)).isCallable();
 }
 
-bool TScriptEngine::CallDirectly(const QString& name, const QJSValue& argument, QJSValue& value) {
+void TScriptEngine::CallWithArgument(const QString& name, const QString& url, QJSValue& value) {
+  QJSValueList arguments{*Argument};
+  if (!url.isEmpty())
+    arguments.append(QJSValue(url));
+  if (CallDirectly(name, arguments, value))
+    return;
+  Global->setProperty(ArgumentName, *Argument);
+  QString call = name + u'(' + ArgumentName;
+  if (!url.isEmpty()) {
+    Global->setProperty(UrlName, QJSValue(url));
+    call += u", " + UrlName;
+  }
+  value = Evaluate(call + u')', CallFileName);
+  Global->deleteProperty(ArgumentName);
+  Global->deleteProperty(UrlName);
+}
+
+bool TScriptEngine::CallDirectly(const QString& name, const QJSValueList& arguments, QJSValue& value) {
   const QJSManagedValue function(Global->property(name), Engine.get());
   if (!function.isFunction())
     return false;
   // An undefined this, as in a plain call expression.
-  value = function.callWithInstance(QJSValue(), {argument});
+  value = function.callWithInstance(QJSValue(), arguments);
   if (Engine->hasError()) {
     // Evaluating nothing while the exception is pending hands it over with the
     // stack it was thrown with. That stack lacks only the call expression's frame,

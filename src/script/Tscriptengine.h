@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QJSValue>
 #include <QStringList>
 
 #include <memory>
 #include <string>
 
 class QJSEngine;
-class QJSValue;
 
 // The script engine as tocwerk-script-host runs it: one script, its functions
 // called with argument source text, the last error kept as line, column and
@@ -20,9 +20,13 @@ public:
 
   // Replaces whatever was loaded before; a compile error is recorded.
   void Load(const std::string& code);
-  // Evaluates functionName(argumentText). A script error is recorded and gives "";
-  // undefined and null give "", other values their script text form.
-  std::string Call(const std::string& functionName, const std::string& argumentText);
+  // Evaluates functionName(argumentText, url), url left out when empty. A script
+  // error is recorded and gives ""; undefined and null give "", other values their
+  // script text form.
+  std::string Call(const std::string& functionName, const std::string& argumentText,
+                   const std::string& url = std::string());
+  // Whether the loaded script defines a function of that name.
+  bool HasFunction(const std::string& name) const;
 
   // Frees what earlier calls left behind, as the engine would in the middle of a
   // later call once enough has piled up.
@@ -37,9 +41,9 @@ private:
   // Calls the global function of that name on the argument as the call expression
   // would, errors and their places included, without compiling the expression,
   // which costs several times a short call. False when the name is no function.
-  bool CallDirectly(const QString& name, const QJSValue& argument, QJSValue& value);
-  // Calls the function on Argument, directly when it can.
-  void CallWithArgument(const QString& name, QJSValue& value);
+  bool CallDirectly(const QString& name, const QJSValueList& arguments, QJSValue& value);
+  // Calls the function on Argument and the URL, directly when it can.
+  void CallWithArgument(const QString& name, const QString& url, QJSValue& value);
   QJSValue Evaluate(const QString& source, const QString& fileName);
   void ClearError();
   void RecordError(const QJSValue& error, const QStringList& stack);
