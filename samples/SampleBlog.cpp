@@ -102,6 +102,23 @@ std::string TSampleBlog::CategoryName(int category) {
   return CategoryNames[category];
 }
 
+namespace {
+
+// The moment of a clock in Japan as UTC writes it, nine hours earlier.
+std::string UtcIso(Moment moment) {
+  moment.Hour -= 9;
+  if (moment.Hour < 0) {
+    moment.Hour += 24;
+    --moment.Day;
+  }
+  int year, month, day;
+  CivilFromDays(moment.Day, year, month, day);
+  return std::to_string(year) + "-" + Two(month) + "-" + Two(day) + "T" + Two(moment.Hour) + ":" +
+         Two(moment.Minute) + ":" + Two(moment.Second);
+}
+
+}
+
 std::string TSampleBlog::EntryDateText(int number) {
   const Moment moment = EntryMoment(number);
   int year, month, day;
@@ -121,7 +138,7 @@ std::string TSampleBlog::EntryDateText(int number) {
            " +0900";
   case 4: return y + "-" + m + "-" + d;
   case 5: return y + "." + m + "." + d + " " + h + ":" + mi + ":" + s;
-  default: return iso + ".250Z";
+  default: return UtcIso(moment) + ".250Z";
   }
 }
 

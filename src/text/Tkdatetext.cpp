@@ -4,7 +4,9 @@
 #include "text/Tktextcursor.h"
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <string_view>
 
 namespace {
@@ -125,23 +127,52 @@ bool ReadTimeOfDay(TextCursor& in, TimeOfDay& time) {
   return ToDayClock(meridiem, time.hour);
 }
 
-// "Z", "+09:00", "+0900", "-05" or a zone name; its value is not used, the clock
-// time is kept as written.
-void SkipZone(TextCursor& in) {
-  static constexpr std::array<std::string_view, 14> Names{"Z",   "z",   "GMT", "UTC", "UT",  "JST", "EST",
-                                                          "EDT", "CST", "CDT", "MST", "MDT", "PST", "PDT"};
-  for (const std::string_view name : Names)
-    if (in.Literal(name))
-      return;
+// How far a written clock is ahead of UTC, when the text says.
+struct Zone {
+  bool Given = false;
+  int OffsetMinutes = 0;
+};
+
+// "Z", "+09:00", "+0900", "-05" or a zone name; nothing when there is none.
+Zone ReadZone(TextCursor& in) {
+  struct Named {
+    std::string_view Name;
+    int OffsetMinutes;
+  };
+  // Longer names first: "UT" is the start of "UTC".
+  static constexpr std::array<Named, 14> Names{{{"Z", 0},      {"z", 0},      {"GMT", 0},    {"UTC", 0},
+                                                {"UT", 0},     {"JST", 540},  {"EST", -300}, {"EDT", -240},
+                                                {"CST", -360}, {"CDT", -300}, {"MST", -420}, {"MDT", -360},
+                                                {"PST", -480}, {"PDT", -420}}};
+  for (const Named& named : Names)
+    if (in.Literal(named.Name))
+      return {true, named.OffsetMinutes};
   char sign = 0;
-  int ignored = 0;
+  int hours = 0;
+  int minutes = 0;
   const size_t start = in.Position();
-  if (!in.OneOf("+-", sign) || !in.Number(ignored, 2, 2)) {
+  if (!in.OneOf("+-", sign) || !in.Number(hours, 2, 2)) {
     in.Rewind(start);
-    return;
+    return {};
   }
   in.Literal(":");
-  in.Number(ignored, 2, 2);
+  in.Number(minutes, 2, 2);
+  const int offset = hours * 60 + minutes;
+  return {true, sign == '-' ? -offset : offset};
+}
+
+// The day number of a clock written in zone, as the machine's local clock (TZ)
+// shows that moment; a clock without a zone stays as written.
+std::optional<double> LocalTime(std::optional<double> written, const Zone& zone) {
+  if (!written || !zone.Given)
+    return written;
+  constexpr double UnixEpochDay = 25569.0;
+  const double utc = *written - zone.OffsetMinutes / 1440.0;
+  const auto seconds = static_cast<std::time_t>(std::floor((utc - UnixEpochDay) * 86400.0 + 0.5));
+  std::tm local{};
+  if (localtime_r(&seconds, &local) == nullptr)
+    return std::nullopt;
+  return utc + static_cast<double>(local.tm_gmtoff) / 86400.0;
 }
 
 constexpr std::array<std::string_view, 7> WeekdayNames{"sunday",   "monday", "tuesday", "wednesday",
@@ -181,9 +212,9 @@ bool SkipWeekday(TextCursor& in) {
 }
 
 // An optional zone, then nothing but blanks.
-bool ReadZoneAndEnd(TextCursor& in) {
+bool ReadZoneAndEnd(TextCursor& in, Zone& zone) {
   in.SkipBlanks();
-  SkipZone(in);
+  zone = ReadZone(in);
   in.SkipBlanks();
   return in.AtEnd();
 }
@@ -197,11 +228,12 @@ std::optional<double> ReadDateEnd(TextCursor& in, int year, int month, int day, 
     in.SkipBlanks();
   }
   TimeOfDay time;
+  Zone zone;
   if (!in.AtEnd()) {
-    if ((in.AtDigit() && !dateEnded) || !ReadTimeOfDay(in, time) || !ReadZoneAndEnd(in))
+    if ((in.AtDigit() && !dateEnded) || !ReadTimeOfDay(in, time) || !ReadZoneAndEnd(in, zone))
       return std::nullopt;
   }
-  return DayNumber(year, month, day, time.hour, time.minute, time.second);
+  return LocalTime(DayNumber(year, month, day, time.hour, time.minute, time.second), zone);
 }
 
 // yyyy/m/d, yyyy-m-d, yyyy.m.d, then what may follow a date; or "T" and an ISO time.
@@ -214,9 +246,10 @@ std::optional<double> ReadNumericDate(TextCursor& in) {
     return std::nullopt;
   if (separator == '-' && (in.Literal("T") || in.Literal("t"))) {
     TimeOfDay time;
-    if (!ReadClock(in, time) || !ReadZoneAndEnd(in))
+    Zone zone;
+    if (!ReadClock(in, time) || !ReadZoneAndEnd(in, zone))
       return std::nullopt;
-    return DayNumber(year, month, day, time.hour, time.minute, time.second);
+    return LocalTime(DayNumber(year, month, day, time.hour, time.minute, time.second), zone);
   }
   return ReadDateEnd(in, year, month, day, false);
 }

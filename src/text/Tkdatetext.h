@@ -18,7 +18,9 @@
 //   ISO 8601 and HTML5 date-times, with "T" or a blank, a fraction and a zone;
 //   a plain decimal number, taken as the day number itself.
 // Only the calendar's years 100 to 9999 are dates.
-// The clock time is kept as written: a zone is read but not applied. Anything else,
+// A time with a zone is converted to the machine's local time (TZ), so that a UTC
+// date reads as the blog's own clock showed it in Japan; a time without one is
+// kept as written. Anything else,
 // a date or time that does not exist (2024/2/30, 25:00, 午後13:00), and the empty
 // text, is not a date.
 std::optional<double> ReadDateText(const std::string& text);
