@@ -19,6 +19,7 @@ int CommandCrawl(TCliContext& context, const std::vector<std::string>& args);
 int CommandEntries(TCliContext& context, const std::vector<std::string>& args);
 int CommandComment(TCliContext& context, const std::vector<std::string>& args);
 int CommandMake(TCliContext& context, const std::vector<std::string>& args);
+int CommandDetect(TCliContext& context, const std::vector<std::string>& args);
 
 // The usage text of a command ("" for the program as a whole).
 std::string UsageText(const std::string& command);

@@ -1,6 +1,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
+#include "cli/CliDetect.h"
 #include "cli/CliProject.h"
 #include "cli/CliText.h"
 #include "store/Tcomment.h"
@@ -38,7 +39,7 @@ int CommandList(TCliContext& context, const std::vector<std::string>& args) {
 }
 
 int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
-  const TCliArgs parsed(args, {}, {"blog-type", "url", "category", "template", "set"});
+  const TCliArgs parsed(args, {"detect"}, {"blog-type", "url", "category", "template", "set"});
   const std::string path = OnePositional(parsed, 1, "プロジェクトファイルを1つ指定してください。");
   // Names are checked before anything is written.
   std::string blogType = parsed.Value("blog-type");
@@ -76,12 +77,25 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
     project.SetBlogTypeName(blogTypes.empty() ? "" : blogTypes.front().GetName());
     project.SetHtmlTemplateName(templates.empty() ? "" : templates.front().GetName());
   }
+  if (parsed.Has("url"))
+    project.SetEntryUrl(parsed.Value("url"));
+  if (parsed.Flag("detect")) {
+    if (project.GetEntryUrl().empty())
+      throw TUsageError("--detect にはブログのトップページの URL (--url) が必要です。");
+    const DetectedBlog detected = DetectBlog(context, project.GetEntryUrl(), categories.empty());
+    project.SetBlogTypeName(detected.Types.front().BlogType.GetName());
+    context.Out << "ブログの種類: " << PrintableText(detected.Types.front().BlogType.GetName()) << " ("
+                << PrintableText(detected.Types.front().Reason) << ")\n";
+    if (categories.empty()) {
+      for (const TCategoryData& category : detected.Categories)
+        categories.emplace_back(category.name, category.url);
+      context.Out << "カテゴリ: " << detected.Categories.size() << " 件\n";
+    }
+  }
   if (parsed.Has("blog-type"))
     project.SetBlogTypeName(blogType);
   if (parsed.Has("template"))
     project.SetHtmlTemplateName(templateName);
-  if (parsed.Has("url"))
-    project.SetEntryUrl(parsed.Value("url"));
   if (!categories.empty()) {
     project.ClearCategories();
     for (const auto& [name, url] : categories)

@@ -17,6 +17,7 @@ const char* const Program =
     "  entries PROJECT       エントリーの一覧を表示する\n"
     "  comment PROJECT URL TEXT  エントリーにコメントを付ける\n"
     "  make PROJECT OUTPUT   目次の HTML を作る\n"
+    "  detect URL            ブログの種類とカテゴリを判定する\n"
     "\n"
     "共通のオプション:\n"
     "  --data-dir DIR   blog/、template/、db/ のあるフォルダー\n"
@@ -28,11 +29,13 @@ const std::map<std::string, std::string> Commands{
     {"list", "使い方: tocwerk-cli list blog-types|templates\n"
              "  blog-types  ブログの種類を1行に1つ: 名前、タブ、1行の説明\n"
              "  templates   テンプレートの名前を1行に1つ\n"},
-    {"init", "使い方: tocwerk-cli init PROJECT [--blog-type NAME] [--url URL]\n"
+    {"init", "使い方: tocwerk-cli init PROJECT [--blog-type NAME] [--url URL] [--detect]\n"
              "         [--category NAME=URL]... [--template NAME] [--set NAME=VALUE]...\n"
              "PROJECT がなければ新しく作り、あれば開いて、指定した設定を変えて保存します。\n"
              "  --blog-type NAME     ブログの種類\n"
              "  --url URL            ブログのトップページの URL\n"
+             "  --detect             トップページからブログの種類とカテゴリを判定して設定する\n"
+             "                       (--blog-type、--category を指定したときはそちらが優先)\n"
              "  --category NAME=URL  カテゴリ (1つでも指定すると一覧を丸ごと置き換えます)\n"
              "  --template NAME      目次のテンプレート\n"
              "  --set NAME=VALUE     テンプレートの設定\n"},
@@ -48,6 +51,12 @@ const std::map<std::string, std::string> Commands{
                 "--json では JSON の配列です。\n"},
     {"comment", "使い方: tocwerk-cli comment PROJECT URL TEXT\n"
                 "URL のエントリーにコメントを付けて、プロジェクトを保存します。\n"},
+    {"detect", "使い方: tocwerk-cli detect URL [--categories]\n"
+               "URL のページを1回取得して、そのページを読めるブログの種類を良いものから順に\n"
+               "1行に1つ (名前、タブ、理由) 表示します。\n"
+               "  --categories  続けて空行と、最初のブログの種類が見つけたカテゴリを1行に1つ\n"
+               "                (名前、タブ、URL) 表示する\n"
+               "どれも読めないときは終了コード 1 です。\n"},
     {"make", "使い方: tocwerk-cli make PROJECT OUTPUT [--template NAME] [--set NAME=VALUE]... [--wait]\n"
              "目次の HTML ファイル OUTPUT を作ります。\n"
              "  --template NAME   このときだけ使うテンプレート\n"

@@ -58,6 +58,7 @@ TBlogConfig::TBlogConfig(const std::string& path) {
   Name = ini.ReadString("CONFIG", "name", "");
   Help = ini.ReadString("CONFIG", "help", "");
   SimpleText = ini.ReadString("CONFIG", "simpletext", "");
+  Fallback = ini.ReadBool("CONFIG", "fallback", false);
   const size_t slash = path.rfind('/');
   Directory = slash == std::string::npos ? std::string() : path.substr(0, slash);
   Encode = ini.ReadString("CONFIG", "encode", "EUC-JP");

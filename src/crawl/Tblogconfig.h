@@ -16,6 +16,9 @@ public:
   const std::string& GetEncode() const { return Encode; }
   const std::string& GetLanguage() const { return Language; }
   const std::string& GetScriptFile() const { return ScriptFile; }
+  // A blog type for blogs of any kind ([CONFIG] fallback=1): detection ranks it
+  // after the blog types made for one kind.
+  bool IsFallback() const { return Fallback; }
   std::string GetHelpPath() const;
   std::string GetScriptPath() const;
 
@@ -27,6 +30,7 @@ private:
   std::string Encode;
   std::string ScriptFile;
   std::string Language;
+  bool Fallback = false;
 };
 
 // The code page of the blog type's charset name; -1 when the name is unknown.

@@ -63,11 +63,13 @@ void TCategoryCrawl::ReadCategory(TCategoryParser& parser, std::size_t index, st
   const std::string& name = CategoryList[index].name;
   std::unordered_set<std::string> read;
   while (!url.empty()) {
-    if (!read.insert(UrlKey(url)).second)
+    if (!read.insert(PageKey(url)).second)
       throw ReadAgain{};
     ShowUrl(url);
     const std::string page = FetchPage(url, LookUpCodePage(BlogConfig));
-    std::vector<std::string> urls = parser.GetEntryUrl(page);
+    if (!Redirected(url, read))
+      throw ReadAgain{};
+    std::vector<std::string> urls = parser.GetEntryUrl(page, url);
     if (parser.HasError())
       throw std::runtime_error(parser.GetErrorText());
     for (std::string& entryUrl : urls)
@@ -77,7 +79,7 @@ void TCategoryCrawl::ReadCategory(TCategoryParser& parser, std::size_t index, st
     if (Listener)
       Listener->SetEntryProgress(0, static_cast<int>(urls.size()), static_cast<int>(urls.size()));
     Log("OK: " + url + " " + name);
-    url = Absolute(parser.GetNextCategoryUrl(page));
+    url = Absolute(parser.GetNextCategoryUrl(page, url));
     if (parser.HasError())
       throw std::runtime_error(parser.GetErrorText());
   }

@@ -10,10 +10,10 @@ void TCategoryParser::LoadScript(const std::string& language, const std::string&
     throw std::runtime_error(Controller.GetErrorText());
 }
 
-std::vector<std::string> TCategoryParser::GetEntryUrl(const std::string& page) {
-  return SplitLines(Controller.Call("GetEntryUrl", QuoteScriptString(page)));
+std::vector<std::string> TCategoryParser::GetEntryUrl(const std::string& page, const std::string& url) {
+  return SplitLines(Controller.Call("GetEntryUrl", QuoteScriptString(page), url));
 }
 
-std::string TCategoryParser::GetNextCategoryUrl(const std::string& page) {
-  return Controller.Call("GetNextCategoryUrl", QuoteScriptString(page));
+std::string TCategoryParser::GetNextCategoryUrl(const std::string& page, const std::string& url) {
+  return Controller.Call("GetNextCategoryUrl", QuoteScriptString(page), url);
 }

@@ -18,8 +18,9 @@ public:
   void SetBlogTypeName(const std::string& name) { Controller.SetBlogTypeName(name); }
 
   // The returned lines as they are: empty ones and duplicates kept, nothing trimmed.
-  std::vector<std::string> GetEntryUrl(const std::string& page);
-  std::string GetNextCategoryUrl(const std::string& page);
+  // Both get the page and its address (after redirects).
+  std::vector<std::string> GetEntryUrl(const std::string& page, const std::string& url = std::string());
+  std::string GetNextCategoryUrl(const std::string& page, const std::string& url = std::string());
 
   bool HasError() const { return Controller.HasError(); }
   std::string GetErrorText() const { return Controller.GetErrorText(); }

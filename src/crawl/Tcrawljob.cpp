@@ -1,6 +1,7 @@
 #include "crawl/Tcrawljob.h"
 
 #include "crawl/Tcrawllistener.h"
+#include "net/Tkurlkey.h"
 #include "net/Tpagefetch.h"
 #include "text/Tktextfile.h"
 #include "text/Tktextlines.h"
@@ -9,6 +10,9 @@
 
 TCrawlJob::TCrawlJob() {
   Http.SetCancelFlag(&Canceled);
+  Http.SetRedirectListener([this](const std::string& status, const std::string& from, const std::string& to) {
+    Log("転送: " + from + " → " + to + " (" + status + ")");
+  });
 }
 
 void TCrawlJob::SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle) {
@@ -27,6 +31,13 @@ std::string TCrawlJob::FetchPage(const std::string& url, int codePage) {
       throw CanceledInFlight{};
     throw;
   }
+}
+
+bool TCrawlJob::Redirected(std::string& url, std::unordered_set<std::string>& read) const {
+  if (!Http.WasRedirected())
+    return true;
+  url = Http.GetFinalUrl();
+  return read.insert(PageKey(url)).second;
 }
 
 std::string TCrawlJob::Absolute(const std::string& url) const {

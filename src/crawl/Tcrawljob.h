@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <unordered_set>
 
 class TCrawlListener;
 class TProjectDb;
@@ -49,6 +50,9 @@ protected:
   // lines, url being the page in hand when it happened. False when it failed.
   bool Guarded(const std::string& url, const std::function<void()>& step);
   std::string FetchPage(const std::string& url, int codePage);
+  // After a fetch: url becomes the address the request ended at. False when a
+  // redirect led to a page already read (its key is added to read otherwise).
+  bool Redirected(std::string& url, std::unordered_set<std::string>& read) const;
   // A URL a script returned, made absolute against the page read last, so that what
   // is stored links and joins wherever it is used. An absolute one stays as written,
   // and so does one that cannot be resolved: fetching it then fails naming it.

@@ -1,6 +1,7 @@
 #include "crawl/Tentrycrawl.h"
 
 #include "crawl/Tentryparser.h"
+#include "net/Thttpclient.h"
 #include "net/Tkurlkey.h"
 #include "net/Tpagefetch.h"
 #include "store/Tdbconnection.h"
@@ -41,14 +42,20 @@ bool TEntryCrawl::Crawl(std::string& url, TEntryParser& parser, int sleepTime) {
   parser.LoadScript(BlogConfig.GetLanguage(), ReadScript());
   const int codePage = LookUpCodePage(BlogConfig);
   try {
-    ShowUrl(url);
-    const std::string top = FetchPage(url, codePage);
-    url = Absolute(parser.GetRecentEntry(top));
-    if (url.empty())
-      throw std::runtime_error("最新エントリーのURLの取得に失敗しました。");
-    Log("OK: " + url + " 最新エントリーのURLを取得しました。");
-    WaitAfterPage(sleepTime, &Canceled);
-    ReadChain(url, parser, codePage, sleepTime);
+    // One transaction for the whole crawl instead of one per entry, each of which
+    // writes the file. However the crawl ends, what it staged is kept for the final step.
+    TDbTransaction transaction(Db->GetConnection());
+    try {
+      if (parser.HasEntryList())
+        ReadLists(url, parser, codePage, sleepTime);
+      else
+        ReadChain(url, parser, codePage, sleepTime);
+    } catch (...) {
+      if (sqlite3_get_autocommit(Db->GetConnection().GetHandle()) == 0)
+        transaction.Commit();
+      throw;
+    }
+    transaction.Commit();
   } catch (const CanceledInFlight&) {
     // A cancel that stopped a request ends the crawl as a cancel seen in the loop.
   }
@@ -56,37 +63,88 @@ bool TEntryCrawl::Crawl(std::string& url, TEntryParser& parser, int sleepTime) {
 }
 
 void TEntryCrawl::ReadChain(std::string& url, TEntryParser& parser, int codePage, int sleepTime) {
-  // One transaction for the chain instead of one per entry, each of which writes
-  // the file. However the chain ends, what it staged is kept for the final step.
-  TDbTransaction transaction(Db->GetConnection());
+  ShowUrl(url);
   std::unordered_set<std::string> read;
-  try {
-    while (!url.empty() && !Canceled) {
-      if (!read.insert(UrlKey(url)).second)
-        throw ReadAgain{};
-      ShowUrl(url);
-      const std::string page = FetchPage(url, codePage);
-      const TParsedEntry parsed = parser.Parse(page);
-      if (parsed.Date.empty() && parsed.Title.empty())
-        throw std::runtime_error("ERROR: " + url);
-      if (NewEntryOnly && EntryExists(*Db, url)) {
+  const std::string top = FetchPage(url, codePage);
+  Redirected(url, read);
+  const std::string newest = Absolute(parser.GetRecentEntry(top, url));
+  if (newest.empty())
+    throw std::runtime_error("最新エントリーのURLの取得に失敗しました。");
+  url = newest;
+  Log("OK: " + url + " 最新エントリーのURLを取得しました。");
+  WaitAfterPage(sleepTime, &Canceled);
+  read.clear();
+  while (!url.empty() && !Canceled) {
+    std::string next;
+    if (!ReadEntry(url, parser, codePage, read, &next)) {
+      url.clear();
+      break;
+    }
+    url = next;
+    WaitAfterPage(sleepTime, &Canceled);
+  }
+}
+
+void TEntryCrawl::ReadLists(std::string& url, TEntryParser& parser, int codePage, int sleepTime) {
+  std::unordered_set<std::string> listsRead{PageKey(url)};
+  std::unordered_set<std::string> entriesRead;
+  std::string listUrl = url;
+  for (bool first = true; !listUrl.empty() && !Canceled; first = false) {
+    url = listUrl;
+    ShowUrl(url);
+    const std::string page = FetchPage(url, codePage);
+    if (!Redirected(url, listsRead))
+      throw ReadAgain{};
+    const std::string pageUrl = url;
+    const std::vector<std::string> entries = parser.GetEntryList(page, pageUrl);
+    if (first && entries.empty())
+      throw std::runtime_error("エントリーの一覧にエントリーが見つかりません。");
+    listUrl = Absolute(parser.GetNextEntryListUrl(page, pageUrl));
+    Log("OK: " + pageUrl + " エントリーの一覧 (" + std::to_string(entries.size()) + " 件) を取得しました。");
+    WaitAfterPage(sleepTime, &Canceled);
+    for (const std::string& entry : entries) {
+      if (Canceled)
+        return;
+      url = ResolveUrlAgainst(pageUrl, entry);
+      // The same entry listed twice (or on two pages) is read once.
+      if (entriesRead.count(PageKey(url)) != 0)
+        continue;
+      if (!ReadEntry(url, parser, codePage, entriesRead, nullptr)) {
         url.clear();
-        break;
+        return;
       }
-      const std::optional<double> date = ReadDateText(parsed.Date);
-      if (!date)
-        Log("Error: " + parsed.Date + " は日付ではありません。");
-      InsertEntry(*Db, url, parsed.Title, date.value_or(0), true);
-      Log("OK: " + url + " " + parsed.Title);
-      url = Absolute(parsed.NextUrl);
       WaitAfterPage(sleepTime, &Canceled);
     }
-  } catch (...) {
-    if (sqlite3_get_autocommit(Db->GetConnection().GetHandle()) == 0)
-      transaction.Commit();
-    throw;
+    if (!listUrl.empty() && !listsRead.insert(PageKey(listUrl)).second) {
+      url = listUrl;
+      throw ReadAgain{};
+    }
   }
-  transaction.Commit();
+  if (!Canceled)
+    url.clear();
+}
+
+bool TEntryCrawl::ReadEntry(std::string& url, TEntryParser& parser, int codePage,
+                            std::unordered_set<std::string>& read, std::string* next) {
+  if (!read.insert(PageKey(url)).second)
+    throw ReadAgain{};
+  ShowUrl(url);
+  const std::string page = FetchPage(url, codePage);
+  if (!Redirected(url, read))
+    throw ReadAgain{};
+  const TParsedEntry parsed = next ? parser.Parse(page, url) : parser.ParseListed(page, url);
+  if (parsed.Date.empty() && parsed.Title.empty())
+    throw std::runtime_error("ERROR: " + url);
+  if (NewEntryOnly && EntryExists(*Db, url))
+    return false;
+  const std::optional<double> date = ReadDateText(parsed.Date);
+  if (!date)
+    Log("Error: " + parsed.Date + " は日付ではありません。");
+  InsertEntry(*Db, url, parsed.Title, date.value_or(0), true);
+  Log("OK: " + url + " " + parsed.Title);
+  if (next)
+    *next = Absolute(parsed.NextUrl);
+  return true;
 }
 
 void TEntryCrawl::StoreWhatWasRead(bool complete) {
@@ -96,8 +154,12 @@ void TEntryCrawl::StoreWhatWasRead(bool complete) {
   }
   const std::int32_t read = CountEntries(*Db, true);
   if (complete) {
+    const std::int32_t stored = CountEntries(*Db, false);
     ReplaceEntriesWithStaged(*Db);
-    Log("エントリーの一覧を読み込んだ " + std::to_string(read) + " 件で置き換えました。");
+    if (read < stored)
+      Log("保存済みの " + std::to_string(stored) + " 件を、読み込んだ " + std::to_string(read) + " 件で置き換えました。");
+    else
+      Log("エントリーの一覧を読み込んだ " + std::to_string(read) + " 件で置き換えました。");
     return;
   }
   MergeStagedEntries(*Db);

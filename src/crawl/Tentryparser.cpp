@@ -1,5 +1,7 @@
 #include "crawl/Tentryparser.h"
 
+#include "text/Tktextlines.h"
+
 #include <stdexcept>
 
 std::string TrimControlBytes(const std::string& text) {
@@ -18,33 +20,67 @@ void TEntryParser::LoadScript(const std::string& language, const std::string& co
     throw std::runtime_error(Controller.GetErrorText());
 }
 
-std::string TEntryParser::CallScript(const char* function, const std::string& page) {
-  std::string result = Controller.Call(function, QuoteScriptString(page));
+std::string TEntryParser::CallScript(const char* function, const std::string& page, const std::string& url) {
+  std::string result = Controller.Call(function, QuoteScriptString(page), url);
   if (Controller.HasError())
     throw std::runtime_error(Controller.GetErrorText());
   return result;
 }
 
-std::string TEntryParser::GetRecentEntry(const std::string& page) {
-  return CallScript("GetRecentEntry", page);
+std::string TEntryParser::GetRecentEntry(const std::string& page, const std::string& url) {
+  return CallScript("GetRecentEntry", page, url);
 }
 
-std::string TEntryParser::GetDate(const std::string& page) {
-  return CallScript("GetDate", page);
+std::string TEntryParser::GetDate(const std::string& page, const std::string& url) {
+  return CallScript("GetDate", page, url);
 }
 
-std::string TEntryParser::GetTitle(const std::string& page) {
-  return TrimControlBytes(CallScript("GetTitle", page));
+std::string TEntryParser::GetTitle(const std::string& page, const std::string& url) {
+  return TrimControlBytes(CallScript("GetTitle", page, url));
 }
 
-std::string TEntryParser::GetNextUrl(const std::string& page) {
-  return CallScript("GetNextUrl", page);
+std::string TEntryParser::GetNextUrl(const std::string& page, const std::string& url) {
+  return CallScript("GetNextUrl", page, url);
 }
 
-TParsedEntry TEntryParser::Parse(const std::string& page) {
+TParsedEntry TEntryParser::Parse(const std::string& page, const std::string& url) {
   std::vector<std::string> values =
-      Controller.CallEach({"GetDate", "GetTitle", "GetNextUrl"}, QuoteScriptString(page));
+      Controller.CallEach({"GetDate", "GetTitle", "GetNextUrl"}, QuoteScriptString(page), url);
   if (Controller.HasError())
     throw std::runtime_error(Controller.GetErrorText());
   return {std::move(values[0]), TrimControlBytes(values[1]), std::move(values[2])};
+}
+
+TParsedEntry TEntryParser::ParseListed(const std::string& page, const std::string& url) {
+  std::vector<std::string> values = Controller.CallEach({"GetDate", "GetTitle"}, QuoteScriptString(page), url);
+  if (Controller.HasError())
+    throw std::runtime_error(Controller.GetErrorText());
+  return {std::move(values[0]), TrimControlBytes(values[1]), std::string()};
+}
+
+bool TEntryParser::HasEntryList() {
+  const auto ask = [this](const char* function) {
+    const bool has = Controller.HasFunction(function);
+    if (Controller.HasError())
+      throw std::runtime_error(Controller.GetErrorText());
+    return has;
+  };
+  if (!ask("GetEntryList"))
+    return false;
+  HasNextEntryListUrl = ask("GetNextEntryListUrl");
+  return true;
+}
+
+std::vector<std::string> TEntryParser::GetEntryList(const std::string& page, const std::string& url) {
+  std::vector<std::string> urls;
+  for (const std::string& line : SplitLines(CallScript("GetEntryList", page, url))) {
+    std::string trimmed = TrimControlBytes(line);
+    if (!trimmed.empty())
+      urls.push_back(std::move(trimmed));
+  }
+  return urls;
+}
+
+std::string TEntryParser::GetNextEntryListUrl(const std::string& page, const std::string& url) {
+  return HasNextEntryListUrl ? TrimControlBytes(CallScript("GetNextEntryListUrl", page, url)) : std::string();
 }

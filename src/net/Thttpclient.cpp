@@ -48,6 +48,43 @@ bool IsSchemeChar(char c) {
   return IsLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
 }
 
+struct UrlParts {
+  std::string Scheme;
+  std::string Host;
+  std::string Port;
+};
+
+std::string Part(CURLU* url, CURLUPart part, unsigned flags = 0) {
+  CurlText text;
+  if (curl_url_get(url, part, &text.Text, flags) != CURLUE_OK || text.Text == nullptr)
+    return std::string();
+  return text.Text;
+}
+
+UrlParts PartsOf(const std::string& text) {
+  Url url(curl_url());
+  if (!url)
+    throw std::bad_alloc();
+  if (curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
+    return {};
+  std::string host = Part(url.get(), CURLUPART_HOST);
+  std::transform(host.begin(), host.end(), host.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  return {Part(url.get(), CURLUPART_SCHEME), host, Part(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT)};
+}
+
+// A redirect a crawl follows: the same host, by the same scheme and port, or from
+// http to https of the same host.
+bool IsSameSite(const std::string& from, const std::string& to) {
+  const UrlParts a = PartsOf(from);
+  const UrlParts b = PartsOf(to);
+  if (a.Host.empty() || a.Host != b.Host)
+    return false;
+  if (a.Scheme == b.Scheme)
+    return a.Port == b.Port;
+  return a.Scheme == "http" && b.Scheme == "https";
+}
+
 } // namespace
 
 bool HasUrlScheme(const std::string& url) {
@@ -94,7 +131,8 @@ THttpClient::THttpClient(THttpClient&& other) noexcept
       ConnectLimit(other.ConnectLimit),
       BodyLimit(other.BodyLimit),
       TotalLimit(other.TotalLimit),
-      CancelFlag(other.CancelFlag) {}
+      CancelFlag(other.CancelFlag),
+      OnRedirect(std::move(other.OnRedirect)) {}
 
 THttpClient& THttpClient::operator=(THttpClient&& other) noexcept {
   if (this != &other) {
@@ -110,6 +148,7 @@ THttpClient& THttpClient::operator=(THttpClient&& other) noexcept {
     BodyLimit = moved.BodyLimit;
     TotalLimit = moved.TotalLimit;
     CancelFlag = moved.CancelFlag;
+    OnRedirect = std::move(moved.OnRedirect);
   }
   return *this;
 }
@@ -132,14 +171,18 @@ void THttpClient::SetBodyLimits(std::size_t maxBody, std::chrono::milliseconds t
 }
 
 std::string THttpClient::Resolve(const std::string& url) const {
+  return ResolveUrlAgainst(LastUrl, url);
+}
+
+std::string ResolveUrlAgainst(const std::string& base, const std::string& url) {
   Url parsed(curl_url());
   if (!parsed)
     throw std::bad_alloc();
-  if (!LastUrl.empty())
-    curl_url_set(parsed.get(), CURLUPART_URL, LastUrl.c_str(), 0);
+  if (!base.empty())
+    curl_url_set(parsed.get(), CURLUPART_URL, base.c_str(), 0);
   const CURLUcode result = curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0);
   if (result != CURLUE_OK) {
-    if (LastUrl.empty() && !HasUrlScheme(url))
+    if (base.empty() && !HasUrlScheme(url))
       throw std::runtime_error("ホスト名のないURLは取得できません: " + url);
     throw std::runtime_error("URLを解釈できません(" + std::string(curl_url_strerror(result)) +
                              "): " + url);
@@ -151,8 +194,44 @@ std::string THttpClient::Resolve(const std::string& url) const {
 }
 
 std::string THttpClient::Get(const std::string& url) {
-  const std::string resolved = Resolve(url);
-  LastUrl = resolved;
+  std::string target = Resolve(url);
+  std::vector<std::string> visited;
+  Redirected = false;
+  while (true) {
+    LastUrl = target;
+    const long status = Perform(target);
+    visited.push_back(target);
+    const std::string next = RedirectTarget(status, target, visited);
+    if (next.empty()) {
+      if (status < 200 || status > 299)
+        throw std::runtime_error(StatusLine.empty() ? "HTTP " + std::to_string(status) : StatusLine);
+      return std::move(Body);
+    }
+    if (OnRedirect)
+      OnRedirect(StatusLine, target, next);
+    Redirected = true;
+    target = next;
+  }
+}
+
+std::string THttpClient::RedirectTarget(long status, const std::string& from,
+                                        const std::vector<std::string>& visited) const {
+  if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+    return std::string();
+  const char* location = nullptr;
+  if (curl_easy_getinfo(Handle, CURLINFO_REDIRECT_URL, &location) != CURLE_OK || location == nullptr)
+    throw std::runtime_error(StatusLine + " (転送先がありません): " + from);
+  const std::string to = location;
+  if (!IsSameSite(from, to))
+    throw std::runtime_error("別のホストへの転送には従いません (" + StatusLine + "): " + to);
+  if (std::find(visited.begin(), visited.end(), to) != visited.end())
+    throw std::runtime_error("転送が循環しています (" + StatusLine + "): " + to);
+  if (static_cast<int>(visited.size()) > MaxRedirects)
+    throw std::runtime_error("転送が多すぎます (" + std::to_string(MaxRedirects) + "回まで): " + to);
+  return to;
+}
+
+long THttpClient::Perform(const std::string& resolved) {
   if (CancelFlag != nullptr && CancelFlag->load())
     throw std::runtime_error("ダウンロードを中止しました。");
   if (UseProxy && (ProxyPort < 0 || ProxyPort > 65535))
@@ -183,9 +262,7 @@ std::string THttpClient::Get(const std::string& url) {
     Fail(result, resolved);
   long status = 0;
   curl_easy_getinfo(Handle, CURLINFO_RESPONSE_CODE, &status);
-  if (status < 200 || status > 299)
-    throw std::runtime_error(StatusLine.empty() ? "HTTP " + std::to_string(status) : StatusLine);
-  return std::move(Body);
+  return status;
 }
 
 std::string THttpClient::GetContentType() const {

@@ -3,14 +3,18 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 typedef void CURL;
 struct curl_slist;
 
 // The HTTP client of one crawl: GET only, cookies kept in memory for this client
-// alone, redirects not followed, no proxy unless one is set (proxy variables of the
-// environment are ignored). A relative URL is resolved against the previous request.
+// alone, no proxy unless one is set (proxy variables of the environment are
+// ignored). Redirects are followed up to MaxRedirects hops within the same host
+// (and from http to https of it). A relative URL is resolved against the page the
+// previous request ended at.
 class THttpClient {
 public:
   THttpClient();
@@ -31,10 +35,21 @@ public:
   // When the flag becomes true, a request in flight stops and fails.
   void SetCancelFlag(const std::atomic<bool>* flag) { CancelFlag = flag; }
 
-  // The body of a 2xx response, byte for byte. Any other status throws
-  // std::runtime_error with the status line the server sent ("HTTP/1.1 302 Found");
-  // so does a failure to reach the server.
+  // Called before each redirect is followed: the status line, where from, where to.
+  using RedirectListener = std::function<void(const std::string& status, const std::string& from,
+                                              const std::string& to)>;
+  void SetRedirectListener(RedirectListener listener) { OnRedirect = std::move(listener); }
+
+  // The body of a 2xx response, byte for byte, after the redirects. Any other
+  // status throws std::runtime_error with the status line the server sent
+  // ("HTTP/1.1 404 Not Found"); so does a failure to reach the server, and a
+  // redirect to another host, one that comes round again or one hop too many,
+  // naming where it pointed.
   std::string Get(const std::string& url);
+  // The address the last request ended at, after its redirects.
+  const std::string& GetFinalUrl() const { return LastUrl; }
+  // Whether the last request was redirected.
+  bool WasRedirected() const { return Redirected; }
 
   // The Content-Type header of the last response, "" when it sent none.
   std::string GetContentType() const;
@@ -43,10 +58,16 @@ public:
   // cannot be made.
   std::string Resolve(const std::string& url) const;
 
+  static constexpr int MaxRedirects = 5;
+
 private:
   enum class AbortReason { None, Canceled, Idle, TooLarge, TooSlow };
 
   [[noreturn]] void Fail(int code, const std::string& url) const;
+  // One request, no redirect followed; the status code.
+  long Perform(const std::string& url);
+  // Where a redirect response points, checked; "" when the response is none.
+  std::string RedirectTarget(long status, const std::string& from, const std::vector<std::string>& visited) const;
 
   static size_t OnBody(char* data, size_t size, size_t count, void* client);
   static size_t OnHeader(char* data, size_t size, size_t count, void* client);
@@ -55,6 +76,7 @@ private:
   CURL* Handle = nullptr;
   curl_slist* Headers = nullptr;
   std::string LastUrl;
+  bool Redirected = false;
   bool UseProxy = false;
   std::string ProxyServer;
   int ProxyPort = 0;
@@ -63,6 +85,7 @@ private:
   std::size_t BodyLimit = 32 * 1024 * 1024;
   std::chrono::milliseconds TotalLimit{5 * 60 * 1000};
   const std::atomic<bool>* CancelFlag = nullptr;
+  RedirectListener OnRedirect;
 
   // Per request.
   std::string Body;
@@ -72,6 +95,10 @@ private:
   AbortReason Aborted = AbortReason::None;
   char ErrorBuffer[256] = {};
 };
+
+// The absolute form of url relative to base (itself when absolute); throws
+// std::runtime_error when it cannot be made.
+std::string ResolveUrlAgainst(const std::string& base, const std::string& url);
 
 // Whether url begins with a scheme and ":" ("http:", "mailto:"), which makes it
 // absolute; "://" later in the text, in a query for instance, does not.

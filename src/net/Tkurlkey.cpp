@@ -11,3 +11,20 @@ std::string UrlKey(const std::string& url) {
       c = static_cast<char>(c - 'A' + 'a');
   return key;
 }
+
+std::string PageKey(const std::string& url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string::npos)
+    return url;
+  const size_t authorityEnd = std::min(url.find_first_of("/?#", scheme + 3), url.size());
+  // Letters in user names and passwords keep their case.
+  const size_t at = url.rfind('@', authorityEnd);
+  const size_t hostStart = at != std::string::npos && at > scheme ? at + 1 : scheme + 3;
+  std::string key = url;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  std::transform(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(scheme), key.begin(), lower);
+  std::transform(key.begin() + static_cast<std::ptrdiff_t>(hostStart),
+                 key.begin() + static_cast<std::ptrdiff_t>(authorityEnd),
+                 key.begin() + static_cast<std::ptrdiff_t>(hostStart), lower);
+  return key;
+}

@@ -6,6 +6,7 @@
 #include "text/Tpagecharset.h"
 
 #include <algorithm>
+#include <utility>
 #include <chrono>
 #include <thread>
 
@@ -18,10 +19,14 @@ int ApplyConnectionSettings(THttpClient& client) {
 
 std::string FetchPage(THttpClient& client, const std::string& url, int codePage) {
   std::string body = client.Get(url);
+  return DecodePage(std::move(body), client.GetContentType(), codePage);
+}
+
+std::string DecodePage(std::string body, const std::string& contentType, int codePage) {
   const size_t nul = body.find('\0');
   if (nul != std::string::npos)
     body.resize(nul);
-  return ConvertCharset(body, ChoosePageCodePage(codePage, client.GetContentType(), body));
+  return ConvertCharset(body, ChoosePageCodePage(codePage, contentType, body));
 }
 
 void WaitAfterPage(int sleepTime, const std::atomic<bool>* cancel) {

@@ -17,6 +17,8 @@ int ApplyConnectionSettings(THttpClient& client);
 // or the page itself declares before any detection. Throws std::runtime_error on
 // any failure.
 std::string FetchPage(THttpClient& client, const std::string& url, int codePage);
+// A response body as FetchPage makes it UTF-8.
+std::string DecodePage(std::string body, const std::string& contentType, int codePage);
 
 // Sleeps sleepTime milliseconds (a negative time as 0); returns early once the
 // cancel flag, when given, is set.

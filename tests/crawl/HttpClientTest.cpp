@@ -31,6 +31,17 @@ std::optional<std::string> EchoHandler(const HttpRequest& request) {
     return HttpResponse(200, "OK", "in", "Set-Cookie: session=abc123; Path=/\r\n");
   if (request.Target == "/moved")
     return HttpResponse(302, "Found", "", "Location: /elsewhere\r\n");
+  if (request.Target == "/away")
+    return HttpResponse(301, "Moved Permanently", "", "Location: http://localhost/x\r\n");
+  if (request.Target == "/secure")
+    return HttpResponse(301, "Moved Permanently", "", "Location: https://127.0.0.1:1/\r\n");
+  if (request.Target == "/nowhere")
+    return HttpResponse(302, "Found", "");
+  if (request.Target == "/loop" || request.Target == "/loop2")
+    return HttpResponse(302, "Found", "", request.Target == "/loop" ? "Location: /loop2\r\n" : "Location: /loop\r\n");
+  if (request.Target.rfind("/hop/", 0) == 0)
+    return HttpResponse(307, "Temporary Redirect", "",
+                        "Location: /hop/" + std::to_string(std::stoi(request.Target.substr(5)) + 1) + "\r\n");
   if (request.Target == "/missing")
     return HttpResponse(404, "Not Found", "no such page");
   if (request.Target == "/broken")
@@ -112,13 +123,38 @@ TEST_F(HttpClientTest, CookiesStayWithinOneClient) {
   EXPECT_EQ(other.Get(Server.Url("/entry/1")), "/entry/1|");
 }
 
-TEST_F(HttpClientTest, RedirectsAndErrorStatusesFailWithTheStatusLine) {
-  EXPECT_EQ(ErrorOf(Client, Server.Url("/moved")), "HTTP/1.1 302 Found");
+TEST_F(HttpClientTest, ErrorStatusesFailWithTheStatusLine) {
   EXPECT_EQ(ErrorOf(Client, Server.Url("/missing")), "HTTP/1.1 404 Not Found");
   EXPECT_EQ(ErrorOf(Client, Server.Url("/broken")), "HTTP/1.1 500 Internal Server Error");
-  for (const HttpRequest& request : Server.Requests())
-    EXPECT_NE(request.Target, "/elsewhere");
   EXPECT_EQ(Client.Get(Server.Url("/after")), "/after|");
+}
+
+TEST_F(HttpClientTest, RedirectsAreFollowedWithinTheHostOnly) {
+  std::vector<std::string> hops;
+  Client.SetRedirectListener([&](const std::string& status, const std::string& from, const std::string& to) {
+    hops.push_back(status + " " + from + " " + to);
+  });
+  EXPECT_EQ(Client.Get(Server.Url("/moved")), "/elsewhere|");
+  EXPECT_EQ(Client.GetFinalUrl(), Server.Url("/elsewhere"));
+  EXPECT_TRUE(Client.WasRedirected());
+  EXPECT_EQ(hops, std::vector<std::string>{"HTTP/1.1 302 Found " + Server.Url("/moved") + " " + Server.Url("/elsewhere")});
+  EXPECT_EQ(Client.Get("x"), "/x|") << "relative to where the last request ended";
+
+  const struct {
+    std::string path;
+    std::string error;
+  } refused[] = {
+      {"/away", "別のホストへの転送には従いません (HTTP/1.1 301 Moved Permanently): http://localhost/x"},
+      {"/nowhere", "HTTP/1.1 302 Found (転送先がありません): " + Server.Url("/nowhere")},
+      {"/loop", "転送が循環しています (HTTP/1.1 302 Found): " + Server.Url("/loop")},
+      {"/hop/1", "転送が多すぎます (5回まで): " + Server.Url("/hop/7")},
+  };
+  for (const auto& c : refused)
+    EXPECT_EQ(ErrorOf(Client, Server.Url(c.path)), c.error);
+  // From http to https of the same host is followed: the failure is the TLS one.
+  const std::string secure = ErrorOf(Client, Server.Url("/secure"));
+  EXPECT_EQ(secure.find("別のホスト"), std::string::npos) << secure;
+  EXPECT_NE(secure.find("https://127.0.0.1:1/"), std::string::npos) << secure;
 }
 
 TEST_F(HttpClientTest, RelativeUrlsResolveAgainstThePreviousRequest) {

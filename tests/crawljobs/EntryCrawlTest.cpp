@@ -46,7 +46,7 @@ protected:
     crawl.SetStartUrl(StartUrl.empty() ? Blog.Url("/") : StartUrl);
     crawl.SetDb(&Db);
     crawl.SetNewEntryOnly(newEntryOnly);
-    crawl.SetBlogConfig(Blog.BlogType());
+    crawl.SetBlogConfig(Blog.BlogType(Lists));
     crawl.SetListener(&Listener);
     crawl.SetHttpTimeLimits(std::chrono::seconds(5), std::chrono::seconds(5));
     crawl.SetHttpBodyLimits(1024 * 1024, std::chrono::seconds(10));
@@ -64,6 +64,9 @@ protected:
     Listener.Job = nullptr;
     return ok;
   }
+
+  // Whether the blog type reads the blog's lists of entries.
+  bool Lists = false;
 
   Lines Urls() {
     Lines urls;
@@ -170,7 +173,7 @@ TEST_F(EntryCrawlTest, FailuresEndTheCrawlWithTwoLinesAndKeepWhatWasRead) {
       {"/e/2", "fail:GetTitle;", "/e/2", "GetTitle failed", 1},
       {"/e/3", "fail:GetNextUrl;date:2024/1/1;title:x;", "/e/3", "GetNextUrl failed", 0},
       {"/", "fail:GetRecentEntry;", "/", "GetRecentEntry failed", 0},
-      {"/", "no mark here", "", "最新エントリーのURLの取得に失敗しました。", 0},
+      {"/", "no mark here", "/", "最新エントリーのURLの取得に失敗しました。", 0},
       {"/e/2", std::string(1024 * 1024 + 1, 'x'), "/e/2",
        "ページが大きすぎます (1 MB を超えています): " + Blog.Url("/e/2"), 1},
   };
@@ -180,7 +183,7 @@ TEST_F(EntryCrawlTest, FailuresEndTheCrawlWithTwoLinesAndKeepWhatWasRead) {
     EXPECT_FALSE(Crawl()) << c.path;
     const Lines& lines = Listener.Lines;
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[lines.size() - 3], "Error: " + (c.shownUrl.empty() ? "" : Blog.Url(c.shownUrl)));
+    EXPECT_EQ(lines[lines.size() - 3], "Error: " + Blog.Url(c.shownUrl));
     EXPECT_NE(lines[lines.size() - 2].find(c.message), std::string::npos) << lines[lines.size() - 2];
     EXPECT_EQ(lines.back(), "最後まで読めなかったため、読み込んだ " + std::to_string(c.stored) +
                                 " 件の後ろに保存済みのエントリー 0 件を残しました。");
@@ -218,14 +221,16 @@ TEST_F(EntryCrawlTest, AFailureInNewEntriesOnlyModeLeavesTheEntriesAlone) {
 }
 
 TEST_F(EntryCrawlTest, AChainThatReturnsToAnEntryItReadEndsThereAsAFailure) {
+  // The scheme and the host are compared without case, the path with it.
+  const std::string upperScheme = "HTTP" + Blog.Url("/e/3").substr(4);
   const struct {
     std::string path;
     std::string next;
     Lines read;
   } cases[] = {
-      {"/e/1", "/e/3", {"/e/3", "/e/2", "/e/1"}},
-      {"/e/3", "/e/3", {"/e/3"}},
-      {"/e/2", "/E/3", {"/e/3", "/e/2"}},
+      {"/e/1", Blog.Url("/e/3"), {"/e/3", "/e/2", "/e/1"}},
+      {"/e/3", Blog.Url("/e/3"), {"/e/3"}},
+      {"/e/2", upperScheme, {"/e/3", "/e/2"}},
   };
   for (const auto& c : cases) {
     Reset();
@@ -236,7 +241,7 @@ TEST_F(EntryCrawlTest, AChainThatReturnsToAnEntryItReadEndsThereAsAFailure) {
     const Lines& lines = Listener.Lines;
     ASSERT_EQ(lines.size(), c.read.size() + 3) << c.path;
     EXPECT_EQ(lines[lines.size() - 3], "OK: " + Blog.Url(c.read.back()) + " 戻る");
-    EXPECT_EQ(lines[lines.size() - 2], "Error: " + Blog.Url(c.next) + " は既に読んだページです。");
+    EXPECT_EQ(lines[lines.size() - 2], "Error: " + c.next + " は既に読んだページです。");
     EXPECT_EQ(lines.back(), "最後まで読めなかったため、読み込んだ " + std::to_string(c.read.size()) +
                                 " 件の後ろに保存済みのエントリー 0 件を残しました。");
     EXPECT_EQ(Listener.Urls.size(), c.read.size() + 1) << "no page is fetched twice";
@@ -398,7 +403,7 @@ TEST_F(EntryCrawlTest, AChainReadToItsEndDropsWhatTheBlogNoLongerHas) {
   Blog.SetPage("/e/3", TestBlog::EntryPage("2024/05/03", "三つ目", "/e/1"));
 
   EXPECT_TRUE(Crawl());
-  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "エントリーの一覧を読み込んだ 2 件で置き換えました。");
+  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "保存済みの 3 件を、読み込んだ 2 件で置き換えました。");
   EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/1")}));
   EXPECT_EQ(Column("select comment as v from comments"), (Lines{"消えた記事の感想"}))
       << "comments are keyed by URL and outlive the entry";
@@ -429,3 +434,86 @@ TEST_F(EntryCrawlTest, AFinalStepThatFailsLeavesTheEntriesAsTheyWere) {
 }
 
 }
+
+// The blog's list pages: / lists /e/3 and /e/2, /l/2 lists /e/2 again and /e/1.
+TEST_F(EntryCrawlTest, ListsAreReadPageByPageWithTheEntriesTheyHoldEachOnce) {
+  Lists = true;
+  Blog.SetPage("/", "list:/e/3|/e/2;nextlist:/l/2;");
+  Blog.SetPage("/l/2", "list:/e/2|" + Blog.Url("/e/1") + ";");
+  ASSERT_TRUE(Crawl());
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/2"), "3 " + Blog.Url("/e/1")}));
+  EXPECT_EQ(Listener.Lines, (Lines{"OK: " + Blog.Url("/") + " エントリーの一覧 (2 件) を取得しました。",
+                                   "OK: " + Blog.Url("/e/3") + " 三つ目",
+                                   "OK: " + Blog.Url("/e/2") + " 二つ目",
+                                   "OK: " + Blog.Url("/l/2") + " エントリーの一覧 (2 件) を取得しました。",
+                                   "OK: " + Blog.Url("/e/1") + " 一つ目",
+                                   "エントリーの一覧を読み込んだ 3 件で置き換えました。", "終了しました。"}));
+
+  // New entries only: the list is read up to the first stored entry.
+  Blog.SetPage("/", "list:/e/5|/e/4|/e/3|/e/2;nextlist:/l/2;");
+  Blog.SetPage("/e/5", TestBlog::EntryPage("2024/05/05", "五つ目", ""));
+  Blog.SetPage("/e/4", TestBlog::EntryPage("2024/05/04", "四つ目", ""));
+  Listener.Urls.clear();
+  ASSERT_TRUE(Crawl(true));
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/5"), "2 " + Blog.Url("/e/4"), "3 " + Blog.Url("/e/3"),
+                           "4 " + Blog.Url("/e/2"), "5 " + Blog.Url("/e/1")}));
+  EXPECT_EQ(Listener.Urls, (Lines{Blog.Url("/"), Blog.Url("/e/5"), Blog.Url("/e/4"), Blog.Url("/e/3")}));
+}
+
+TEST_F(EntryCrawlTest, AListThatEndsBadlyKeepsTheStoredEntriesItDidNotReach) {
+  Lists = true;
+  Blog.SetPage("/", "list:/e/3|/e/2|/e/1;");
+  ASSERT_TRUE(Crawl());
+  const struct {
+    std::string top;
+    std::string second;
+    std::string error;    // the error line
+    std::string message;  // in the line after it, when there is one
+  } cases[] = {
+      {"nothing listed", "", "Error: " + Blog.Url("/"), "エントリーの一覧にエントリーが見つかりません。"},
+      {"list:/e/3;nextlist:/l/2;", "list:/e/2;nextlist:/;", "Error: " + Blog.Url("/") + " は既に読んだページです。", ""},
+      {"list:/e/3;nextlist:/l/2;", "fail:GetEntryList;", "Error: " + Blog.Url("/l/2"), "GetEntryList failed"},
+  };
+  for (const auto& c : cases) {
+    Blog.SetPage("/", c.top);
+    Blog.SetPage("/l/2", c.second);
+    EXPECT_FALSE(Crawl()) << c.top;
+    const Lines& lines = Listener.Lines;
+    const size_t error = lines.size() - (c.message.empty() ? 2 : 3);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[error], c.error);
+    if (!c.message.empty())
+      EXPECT_NE(lines[error + 1].find(c.message), std::string::npos) << lines[error + 1];
+    EXPECT_EQ(Urls().size(), 3u) << "nothing stored is lost: " << c.top;
+  }
+}
+
+TEST_F(EntryCrawlTest, RedirectsWithinTheBlogAreFollowedAndTheEntryKeepsItsFinalAddress) {
+  Blog.SetPage("/", "top recent:/e/3;");
+  Blog.Redirect("/e/3", 301, "/e/3/");
+  Blog.SetPage("/e/3/", TestBlog::EntryPage("2024/05/03", "三つ目", "/e/2") + "showurl;");
+  Blog.Redirect("/e/2", 302, Blog.Url("/e/2.html"));
+  Blog.SetPage("/e/2.html", TestBlog::EntryPage("2024/05/02", "二つ目", "/e/1"));
+  ASSERT_TRUE(Crawl());
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3/"), "2 " + Blog.Url("/e/2.html"), "3 " + Blog.Url("/e/1")}));
+  EXPECT_EQ(Listener.Lines[1], "転送: " + Blog.Url("/e/3") + " → " + Blog.Url("/e/3/") + " (HTTP/1.1 301 Moved)");
+  EXPECT_EQ(LoadEntries(Db).front().GetTitle(), "三つ目 @" + Blog.Url("/e/3/")) << "the script sees the final address";
+
+  // Another host is not followed; the entries not reached are kept.
+  const std::string elsewhere = "http://localhost:" + Blog.Url("/").substr(Blog.Url("/").rfind(':') + 1) + "e/2";
+  Blog.Redirect("/e/2", 301, elsewhere);
+  EXPECT_FALSE(Crawl());
+  const Lines& lines = Listener.Lines;
+  EXPECT_EQ(lines[lines.size() - 3], "Error: " + Blog.Url("/e/2"));
+  EXPECT_EQ(lines[lines.size() - 2], "別のホストへの転送には従いません (HTTP/1.1 301 Moved): " + elsewhere);
+  EXPECT_EQ(Urls().size(), 3u);
+}
+
+TEST_F(EntryCrawlTest, AddressesThatDifferOnlyInTheCaseOfTheirPathAreDifferentEntries) {
+  Blog.SetPage("/e/3", TestBlog::EntryPage("2024/05/03", "三つ目", "/2024/Tokyo/"));
+  Blog.SetPage("/2024/Tokyo/", TestBlog::EntryPage("2024/05/02 12:00", "Tokyo", "/2024/tokyo/"));
+  Blog.SetPage("/2024/tokyo/", TestBlog::EntryPage("2024/05/02 11:00", "tokyo", "/e/1"));
+  ASSERT_TRUE(Crawl());
+  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "エントリーの一覧を読み込んだ 4 件で置き換えました。");
+}
+

@@ -22,6 +22,8 @@ public:
   void SetPage(const std::string& path, const std::string& body);
   // Answers this path with a status other than 200.
   void SetStatus(const std::string& path, int status, const std::string& reason);
+  // Answers this path with a redirect to location.
+  void Redirect(const std::string& path, int status, const std::string& location);
   // Never answers this path.
   void Hang(const std::string& path);
   // Resets the connection instead of answering this path.
@@ -32,7 +34,9 @@ public:
   static std::string EntryPage(const std::string& date, const std::string& title,
                                const std::string& next);
 
-  TBlogConfig BlogType() const;
+  // The blog type that follows the entries' links; with lists, the one that reads
+  // the blog's lists of entries ("list:URL|URL;" and "nextlist:URL;" marks).
+  TBlogConfig BlogType(bool lists = false) const;
   std::string ScriptPath() const { return Folder.File("test.js"); }
 
 private:
@@ -42,6 +46,7 @@ private:
   std::mutex Mutex;
   std::map<std::string, std::string> Pages;
   std::map<std::string, std::pair<int, std::string>> Statuses;
+  std::map<std::string, std::string> Redirects;
   std::vector<std::string> Hanging;
   std::vector<std::string> Resetting;
   LoopbackServer Server;

@@ -1,0 +1,137 @@
+#include "crawl/BlogDetector.h"
+
+#include "net/Tpagefetch.h"
+#include "script/Tscriptcontroller.h"
+#include "text/Tktextfile.h"
+#include "text/Tktextlines.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// Detection must stay quick over many blog types: a script that never names the
+// function cannot define it, so it is not loaded at all.
+bool MayDefine(const std::string& script, const std::string& function) {
+  return script.find(function) != std::string::npos;
+}
+
+std::string ScriptOf(const TBlogConfig& blogType) {
+  std::string code;
+  for (const std::string& line : SplitLines(ReadTextFile(blogType.GetScriptPath())))
+    code += line + "\r\n";
+  return code;
+}
+
+void Load(TScriptController& controller, const TBlogConfig& blogType, const std::string& code) {
+  controller.SetBlogTypeName(blogType.GetName());
+  controller.LoadScript(blogType.GetLanguage(), code);
+  if (controller.HasError())
+    throw std::runtime_error(controller.GetErrorText());
+}
+
+std::string CallOrThrow(TScriptController& controller, const std::string& function, const std::string& page,
+                        const std::string& url) {
+  std::string result = controller.Call(function, QuoteScriptString(page), url);
+  if (controller.HasError())
+    throw std::runtime_error(controller.GetErrorText());
+  return result;
+}
+
+std::string Trimmed(const std::string& text) {
+  const char* blanks = " \t\r\n";
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos)
+    return std::string();
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+} // namespace
+
+std::vector<TCategoryData> ParseCategoryList(const std::string& text, const std::string& pageUrl) {
+  std::vector<TCategoryData> categories;
+  for (const std::string& line : SplitLines(text)) {
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos)
+      continue;
+    TCategoryData category{Trimmed(line.substr(0, tab)), Trimmed(line.substr(tab + 1))};
+    if (category.name.empty() || category.url.empty())
+      continue;
+    category.url = ResolveUrlAgainst(pageUrl, category.url);
+    categories.push_back(std::move(category));
+  }
+  return categories;
+}
+
+BlogDetector::BlogDetector() {
+  Http.SetCancelFlag(&Canceled);
+}
+
+void BlogDetector::SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle) {
+  Http.SetTimeLimits(connect, idle);
+}
+
+void BlogDetector::Fetch(const std::string& url) {
+  ApplyConnectionSettings(Http);
+  Body = Http.Get(url);
+  ContentType = Http.GetContentType();
+  PageUrl = Http.GetFinalUrl();
+}
+
+std::string BlogDetector::PageIn(const TBlogConfig& blogType, const std::string& body,
+                                 const std::string& contentType) const {
+  return DecodePage(body, contentType, LookUpCodePage(blogType));
+}
+
+std::vector<DetectedBlogType> BlogDetector::Detect(const std::vector<TBlogConfig>& blogTypes) {
+  Errors.clear();
+  std::vector<DetectedBlogType> found;
+  TScriptController controller;
+  controller.SetLimits(ScriptLimits);
+  for (const TBlogConfig& blogType : blogTypes) {
+    try {
+      const std::string code = ScriptOf(blogType);
+      if (!MayDefine(code, "Detect"))
+        continue;
+      Load(controller, blogType, code);
+      if (!controller.HasFunction("Detect"))
+        continue;
+      const std::string reason = Trimmed(CallOrThrow(controller, "Detect", PageIn(blogType, Body, ContentType), PageUrl));
+      if (!reason.empty())
+        found.push_back({blogType, reason});
+    } catch (const TCanceled&) {
+      throw std::runtime_error("判定を中止しました。");
+    } catch (const std::exception& e) {
+      Errors.push_back(blogType.GetName() + ": " + e.what());
+    }
+  }
+  std::stable_partition(found.begin(), found.end(),
+                        [](const DetectedBlogType& detected) { return !detected.BlogType.IsFallback(); });
+  return found;
+}
+
+std::vector<TCategoryData> BlogDetector::Categories(const TBlogConfig& blogType) {
+  const std::string code = ScriptOf(blogType);
+  if (!MayDefine(code, "GetCategoryList"))
+    return {};
+  TScriptController controller;
+  controller.SetLimits(ScriptLimits);
+  try {
+    Load(controller, blogType, code);
+    if (!controller.HasFunction("GetCategoryList"))
+      return {};
+    std::string page = PageIn(blogType, Body, ContentType);
+    std::string pageUrl = PageUrl;
+    if (controller.HasFunction("GetCategoryListUrl")) {
+      const std::string listUrl = Trimmed(CallOrThrow(controller, "GetCategoryListUrl", page, pageUrl));
+      if (!listUrl.empty()) {
+        const std::string body = Http.Get(ResolveUrlAgainst(pageUrl, listUrl));
+        page = PageIn(blogType, body, Http.GetContentType());
+        pageUrl = Http.GetFinalUrl();
+      }
+    }
+    return ParseCategoryList(CallOrThrow(controller, "GetCategoryList", page, pageUrl), pageUrl);
+  } catch (const TCanceled&) {
+    throw std::runtime_error("判定を中止しました。");
+  }
+}
