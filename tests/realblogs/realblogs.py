@@ -195,18 +195,18 @@ class Cli:
 
 
 def parse_detect(text):
-    """The detected blog type (first line) and categories (NAME=URL or NAME<TAB>URL)."""
-    lines = [line for line in text.splitlines() if line.strip()]
+    """The best blog type (the first line's name) and the categories: "NAME<TAB>URL"
+    lines after the blank line that ends the list of blog types."""
+    types, _, rest = text.partition("\n\n")
+    lines = [line for line in types.splitlines() if line.strip()]
     if not lines:
         return "", {}
     categories = {}
-    for line in lines[1:]:
-        for separator in ("\t", "="):
-            if separator in line:
-                name, url = line.split(separator, 1)
-                categories[name.strip()] = url.strip()
-                break
-    return lines[0].strip(), categories
+    for line in rest.splitlines():
+        if "\t" in line:
+            name, url = line.split("\t", 1)
+            categories[name.strip()] = url.strip()
+    return lines[0].split("\t", 1)[0].strip(), categories
 
 
 class Result:
