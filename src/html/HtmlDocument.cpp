@@ -198,6 +198,7 @@ std::vector<HtmlMatch> HtmlDocument::Query(const std::string& xpath) const {
   if (context == nullptr)
     throw std::bad_alloc();
   context->node = reinterpret_cast<xmlNode*>(Document.get());
+  xmlXPathContextSetCache(context.get(), 1, -1, 0);
   std::unique_ptr<xmlXPathObject, FreeXPathObject> result;
   {
     CapturedError error;
