@@ -1,5 +1,6 @@
 #include "script/Tscriptengine.h"
 
+#include "script/ScriptHelpers.h"
 #include "script/Tscriptliteral.h"
 
 #include <QJSEngine>
@@ -40,7 +41,9 @@ bool IsScriptFile(const QString& file) {
 } // namespace
 
 TScriptEngine::TScriptEngine()
-    : Engine(std::make_unique<QJSEngine>()), Global(std::make_unique<QJSValue>(Engine->globalObject())) {}
+    : Engine(std::make_unique<QJSEngine>()), Global(std::make_unique<QJSValue>(Engine->globalObject())) {
+  InstallScriptHelpers(*Engine);
+}
 
 TScriptEngine::~TScriptEngine() {
   Global.reset();  // before the engine they belong to
@@ -54,6 +57,7 @@ void TScriptEngine::Load(const std::string& code) {
     Argument.reset();
     ArgumentSource.clear();
     Engine = std::make_unique<QJSEngine>();
+    InstallScriptHelpers(*Engine);
     Global = std::make_unique<QJSValue>(Engine->globalObject());
   }
   Loaded = true;

@@ -1,0 +1,65 @@
+// Pages built to exhaust the parser: each must parse and answer in about linear time.
+#include "html/HtmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Repeated(const std::string& part, size_t count) {
+  std::string text;
+  text.reserve(part.size() * count);
+  for (size_t i = 0; i < count; ++i)
+    text += part;
+  return text;
+}
+
+} // namespace
+
+TEST(HostileHtmlTest, DeepNestingParsesAndAnswers) {
+  constexpr size_t Depth = 100000;
+  const struct {
+    std::string Html;
+    std::string CountXPath;
+  } cases[] = {
+      {Repeated("<div>", Depth) + "底", "count(//div)"},
+      {Repeated("<div>", Depth) + "底" + Repeated("</div>", Depth), "count(//div)"},
+      {Repeated("<span><b>", Depth / 2) + "底", "count(//span) + count(//b)"},
+      {Repeated("<table><tr><td>", Depth / 3) + "底", "count(//td)"},
+  };
+  for (const auto& c : cases) {
+    const HtmlDocument document(c.Html);
+    EXPECT_EQ(document.Text(), "底");
+    EXPECT_NE(document.Query(c.CountXPath)[0].Text, "0");
+    EXPECT_EQ(document.Query("//*[not(*)]")[0].Text, "底");
+  }
+}
+
+TEST(HostileHtmlTest, HugeAndBrokenInputParses) {
+  const std::string hugeValue(10 * 1000 * 1000, 'v');
+  const std::string entry = "<div class=\"entry\"><h2><a href=\"/archives/1.html\">記事のタイトル</a></h2>"
+                            "<p>今日は天気が良かったので、近所の公園まで散歩に出かけました。</p></div>\n";
+  const struct {
+    std::string Name;
+    std::string Html;
+    std::string XPath;
+    std::string Text;
+  } cases[] = {
+      {"30 MB page", Repeated(entry, 30 * 1000 * 1000 / entry.size()), "count(//a)",
+       std::to_string(30 * 1000 * 1000 / entry.size())},
+      {"huge attribute", "<a title=\"" + hugeValue + "\" href=\"x\">y</a>", "string-length(//a/@title)",
+       std::to_string(hugeValue.size())},
+      {"unclosed attribute", "<a href=\"" + hugeValue, "count(//a)", "1"},
+      {"huge tag name", "<" + hugeValue + ">x", "string(//body)", "x"},
+      {"unclosed comment", "<p>a</p><!--" + hugeValue, "string(//p)", "a"},
+      {"NUL bytes", std::string("\0<p>a\0b</p>\0", 12), "string(//body)", "\uFFFDa\uFFFDb\uFFFD"},
+      {"many attributes", "<p " + Repeated("a=1 ", 100000) + ">x</p>", "count(//p/@*)", "1"},
+      {"bare <", Repeated("a < b ", 1000000), "string-length(//body) > 0", "true"},
+      {"unknown references", Repeated("&abcdefgh;&#x", 1000000) + "<p>x</p>", "string(//p[last()])", "x"},
+  };
+  for (const auto& c : cases) {
+    const HtmlDocument document(c.Html);
+    EXPECT_EQ(document.Query(c.XPath)[0].Text, c.Text) << c.Name;
+  }
+}
