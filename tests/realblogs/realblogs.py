@@ -170,6 +170,9 @@ class Cli:
 
     def run(self, args, log, timeout=900):
         cmd = [self.binary, "--config", self.config] + args
+        # Blog types being written can be tried without a build.
+        if os.environ.get("TOCWERK_DATA_DIR"):
+            cmd[1:1] = ["--data-dir", os.environ["TOCWERK_DATA_DIR"]]
         with open(log, "a", encoding="utf-8") as out:
             out.write("$ tocwerk-cli %s\n" % " ".join(args))
             out.flush()
