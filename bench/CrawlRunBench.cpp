@@ -1,9 +1,12 @@
 // The whole entry crawl of a 2,000-entry Shift_JIS sample blog served on loopback by
 // the real sample server: its pages per second, its time against fetching the same
-// pages with libcurl alone, and the peak memory of tocwerk-cli crawling it.
+// pages with libcurl alone, and the peak memory of tocwerk-cli crawling it; the
+// same blog read from archive pages of 100 entries each, against the chain of
+// entry links; and detection over every bundled blog type on its top page.
 #include "BenchProject.h"
 #include "BenchSampleBlog.h"
 
+#include "crawl/BlogDetector.h"
 #include "crawl/Tcrawllistener.h"
 #include "crawl/Tentrycrawl.h"
 #include "net/Tappconfig.h"
@@ -227,23 +230,77 @@ public:
   std::string Errors;
 };
 
-double CrawlSeconds(const Server& server) {
+double CrawlSeconds(const Server& server, const TBlogConfig& blogType, const std::string& start) {
   TProjectDb db;
   db.New(TOCWERK_BLANK_PROJECT);
   ErrorListener listener;
   TEntryCrawl crawl;
-  crawl.SetStartUrl(server.Url("/"));
+  crawl.SetStartUrl(server.Url(start));
   crawl.SetDb(&db);
-  crawl.SetBlogConfig(BenchBlogType());
+  crawl.SetBlogConfig(blogType);
   crawl.SetListener(&listener);
-  const auto start = Clock::now();
+  const auto started = Clock::now();
   const bool ok = crawl.Run();
-  const double seconds = SecondsSince(start);
+  const double seconds = SecondsSince(started);
   const std::vector<TEntry> entries = LoadEntries(db);
   if (!ok || entries.size() != BenchSampleEntryCount || !entries.front().GetUrl().ends_with("/entry/2000.html"))
     throw std::runtime_error("the crawl stored " + std::to_string(entries.size()) +
                              " entries\n" + listener.Errors);
   return seconds;
+}
+
+// Archive pages as blogs list their entries, 100 a page, newest first, each page
+// linking the next, older one with rel="next".
+void WriteArchive(const std::string& blog) {
+  constexpr int PerPage = 100;
+  std::filesystem::create_directories(blog + "/archive");
+  for (int page = 1; (page - 1) * PerPage < BenchSampleEntryCount; ++page) {
+    std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>アーカイブ</title></head><body>\n<ul>\n";
+    for (int i = 0; i < PerPage; ++i) {
+      const int number = BenchSampleEntryCount - (page - 1) * PerPage - i;
+      if (number < 1)
+        break;
+      html += "<li><a rel=\"bookmark\" href=\"/entry/" + std::to_string(number) + ".html\">" +
+              std::to_string(number) + "</a></li>\n";
+    }
+    html += "</ul>\n";
+    if (page * PerPage < BenchSampleEntryCount)
+      html += "<a rel=\"next\" href=\"/archive/" + std::to_string(page + 1) + ".html\">次へ</a>\n";
+    std::ofstream(blog + "/archive/" + std::to_string(page) + ".html") << html << "</body></html>\n";
+  }
+}
+
+// The bundled blog type's script with functions that read the archive pages.
+TBlogConfig ListBlogType(const TempFolder& temp) {
+  const TBlogConfig bundled = BenchBlogType();
+  const std::string folder = temp.Path + "listtype/";
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(bundled.GetScriptPath(), folder + "list.js");
+  std::ofstream(folder + "list.js", std::ios::app)
+      << "\nfunction GetEntryList(page, url) {\n"
+         "  return QueryHtml(page, \"//a[@rel='bookmark']/@href\").map(function (a) { return ResolveUrl(url, a.text); }).join('\\n');\n"
+         "}\n"
+         "function GetNextEntryListUrl(page, url) {\n"
+         "  var next = QueryHtml(page, \"//a[@rel='next']/@href\");\n"
+         "  return next.length ? ResolveUrl(url, next[0].text) : '';\n"
+         "}\n";
+  std::ofstream(folder + "list.ini") << "[CONFIG]\nname=一覧\nencode=" << bundled.GetEncode()
+                                     << "\n[SCRIPT]\nfile=list.js\nlanguage=JavaScript\n";
+  return TBlogConfig(folder + "list.ini");
+}
+
+// Detection alone, the page already fetched: every bundled blog type asked.
+double DetectMilliseconds(const Server& server) {
+  TBlogConfigManager manager;
+  manager.LoadFrom(TOCWERK_BLOG_FOLDER);
+  BlogDetector detector;
+  detector.Fetch(server.Url("/"));
+  const auto started = Clock::now();
+  const auto found = detector.Detect(manager.GetBlogConfigs());
+  const double milliseconds = SecondsSince(started) * 1000;
+  if (found.empty())
+    throw std::runtime_error("no blog type recognises the sample blog");
+  return milliseconds;
 }
 
 // tocwerk-cli on a fresh project, started while this process is still small: a
@@ -273,6 +330,7 @@ int main(int argc, char** argv) {
     Run({TOCWERK_SAMPLE_BLOG, "--entries", std::to_string(BenchSampleEntryCount), "--per-page", "20",
          "--charset", "Shift_JIS", blog},
         temp.Path + "generate.log");
+    WriteArchive(blog);
     Server server(blog, temp.Path + "server.log");
 
     const double peakRss = CliPeakRssMb(temp, server);
@@ -284,17 +342,26 @@ int main(int argc, char** argv) {
     // The best of a few rounds of each, taken in turns, to keep the shared machine's
     // other load out of both figures alike.
     const std::vector<std::string> urls = CrawlOrder(server);
+    const TBlogConfig chainType = BenchBlogType();
+    const TBlogConfig listType = ListBlogType(temp);
     double raw = RawFetchSeconds(urls);
-    double crawl = CrawlSeconds(server);
+    double crawl = CrawlSeconds(server, chainType, "/");
+    double listCrawl = CrawlSeconds(server, listType, "/archive/1.html");
+    double detect = DetectMilliseconds(server);
     for (int round = 1; round < Rounds; ++round) {
       raw = std::min(raw, RawFetchSeconds(urls));
-      crawl = std::min(crawl, CrawlSeconds(server));
+      crawl = std::min(crawl, CrawlSeconds(server, chainType, "/"));
+      listCrawl = std::min(listCrawl, CrawlSeconds(server, listType, "/archive/1.html"));
+      detect = std::min(detect, DetectMilliseconds(server));
     }
     curl_global_cleanup();
 
     PrintFigure("crawl_entries_pages_per_s", BenchSampleEntryCount / crawl, "pages/s");
     PrintFigure("crawl_vs_raw_fetch_ratio", crawl / raw, "x");
     PrintFigure("crawl_peak_rss_mb", peakRss, "MB");
+    PrintFigure("crawl_list_entries_per_s", BenchSampleEntryCount / listCrawl, "entries/s");
+    PrintFigure("crawl_list_vs_chain_ratio", listCrawl / crawl, "x");
+    PrintFigure("detect_all_blog_types_ms", detect, "ms");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bench_crawlrun: %s\n", error.what());
     return 1;
