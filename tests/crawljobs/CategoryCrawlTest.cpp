@@ -331,3 +331,16 @@ TEST_F(CategoryCrawlTest, UnreadCategoriesKeepTheirMembershipsOnlyUnderTheSameLi
 }
 
 }
+
+// A category typed without its trailing slash: the server's redirect is followed,
+// the script sees the final address, and the categories after it are read.
+TEST_F(CategoryCrawlTest, ACategoryAddressThatRedirectsIsReadAtItsFinalAddress) {
+  Blog.Redirect("/c/food", 301, "/c/food/");
+  Blog.SetPage("/c/food/", "urls:/e/1|e/2;");
+  ASSERT_TRUE(Crawl());
+  EXPECT_EQ(Listener.Lines,
+            (Lines{"転送: " + Blog.Url("/c/food") + " → " + Blog.Url("/c/food/") + " (HTTP/1.1 301 Moved)",
+                   "OK: " + Blog.Url("/c/food/") + " 料理", "OK: " + Blog.Url("/c/travel") + " 旅行", "終了しました。"}));
+  EXPECT_EQ(Memberships(), (Lines{"1 " + Blog.Url("/e/1"), "1 " + Blog.Url("/c/food/e/2"), "2 " + Blog.Url("/e/2")}))
+      << "relative addresses resolve against where the page was read";
+}
