@@ -24,11 +24,10 @@ constexpr int ParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARS
 constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
 
 void InitializeLibxml() {
-  static const bool initialized = [] {
+  [[maybe_unused]] static const bool initialized = [] {
     xmlInitParser();
     return true;
   }();
-  (void)initialized;
 }
 
 struct FreeParserContext {
@@ -51,7 +50,8 @@ struct FreeXmlString {
   void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
-// A NUL would end libxml2's strings early, and leading ones make it guess UTF-16.
+// libxml2 reads a NUL as a blank, and from NULs at the start may guess UTF-16; a
+// browser shows U+FFFD.
 std::string WithoutNul(std::string_view html) {
   std::string text;
   text.reserve(html.size());
@@ -199,7 +199,8 @@ std::unique_ptr<xmlXPathObject, FreeXPathObject> Evaluate(xmlXPathContext& conte
   std::unique_ptr<xmlXPathObject, FreeXPathObject> result;
   if (checked != nullptr)
     result.reset(xmlXPathEval(XmlText("(" + xpath + ")"), &context));
-  if (error.IsOutOfMemory())
+  // XPath records a failed allocation in its context without reporting it.
+  if (error.IsOutOfMemory() || context.lastError.code == XML_ERR_NO_MEMORY)
     throw std::bad_alloc();
   if (result == nullptr) {
     const std::string reason = error.Message().empty() ? std::string() : " (" + error.Message() + ")";

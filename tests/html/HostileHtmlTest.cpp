@@ -59,6 +59,7 @@ TEST(HostileHtmlTest, HugeAndBrokenInputParses) {
       {"huge tag name", "<" + hugeValue + ">x", "string(//body)", "x"},
       {"unclosed comment", "<p>a</p><!--" + hugeValue, "string(//p)", "a"},
       {"NUL bytes", std::string("\0<p>a\0b</p>\0", 12), "string(//body)", "\uFFFDa\uFFFDb\uFFFD"},
+      {"invalid UTF-8", "\xFF<p>a\xC3</p><p>\xED\xA0\x80</p>", "count(//p)", "3"},
       {"many attributes", "<p " + Repeated("a=1 ", 100000) + ">x</p>", "count(//p/@*)", "1"},
       {"bare <", Repeated("a < b ", 1000000), "string-length(//body) > 0", "true"},
       {"unknown references", Repeated("&abcdefgh;&#x", 1000000) + "<p>x</p>", "string(//p[last()])", "x"},
