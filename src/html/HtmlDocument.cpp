@@ -24,11 +24,10 @@ constexpr int ParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARS
 constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
 
 void InitializeLibxml() {
-  static const bool initialized = [] {
+  [[maybe_unused]] static const bool initialized = [] {
     xmlInitParser();
     return true;
   }();
-  (void)initialized;
 }
 
 struct FreeParserContext {
@@ -43,11 +42,16 @@ struct FreeXPathObject {
   void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
 };
 
+struct FreeCompiledXPath {
+  void operator()(xmlXPathCompExpr* compiled) const { xmlXPathFreeCompExpr(compiled); }
+};
+
 struct FreeXmlString {
   void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
-// A NUL would end libxml2's strings early, and leading ones make it guess UTF-16.
+// libxml2 reads a NUL as a blank, and from NULs at the start may guess UTF-16; a
+// browser shows U+FFFD.
 std::string WithoutNul(std::string_view html) {
   std::string text;
   text.reserve(html.size());
@@ -182,6 +186,29 @@ std::vector<HtmlMatch> MatchesOf(const xmlXPathObject& result) {
   return matches;
 }
 
+const xmlChar* XmlText(const std::string& text) {
+  return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+// libxml2 2.9 evaluates a plain path (no '[', '(' or '@') by streaming, which
+// misses what lies over 10,000 levels down; in parentheses the expression goes the
+// usual way. It is compiled alone first, so that "a) | (b" stays invalid.
+std::unique_ptr<xmlXPathObject, FreeXPathObject> Evaluate(xmlXPathContext& context, const std::string& xpath) {
+  CapturedError error;
+  const std::unique_ptr<xmlXPathCompExpr, FreeCompiledXPath> checked(xmlXPathCtxtCompile(&context, XmlText(xpath)));
+  std::unique_ptr<xmlXPathObject, FreeXPathObject> result;
+  if (checked != nullptr)
+    result.reset(xmlXPathEval(XmlText("(" + xpath + ")"), &context));
+  // XPath records a failed allocation in its context without reporting it.
+  if (error.IsOutOfMemory() || context.lastError.code == XML_ERR_NO_MEMORY)
+    throw std::bad_alloc();
+  if (result == nullptr) {
+    const std::string reason = error.Message().empty() ? std::string() : " (" + error.Message() + ")";
+    throw std::runtime_error("XPath「" + xpath + "」は正しくありません" + reason);
+  }
+  return result;
+}
+
 } // namespace
 
 void HtmlDocument::FreeDocument::operator()(xmlDoc* document) const {
@@ -199,18 +226,7 @@ std::vector<HtmlMatch> HtmlDocument::Query(const std::string& xpath) const {
     throw std::bad_alloc();
   context->node = reinterpret_cast<xmlNode*>(Document.get());
   xmlXPathContextSetCache(context.get(), 1, -1, 0);
-  std::unique_ptr<xmlXPathObject, FreeXPathObject> result;
-  {
-    CapturedError error;
-    result.reset(xmlXPathEval(reinterpret_cast<const xmlChar*>(xpath.c_str()), context.get()));
-    if (error.IsOutOfMemory())
-      throw std::bad_alloc();
-    if (result == nullptr) {
-      const std::string reason = error.Message().empty() ? std::string() : " (" + error.Message() + ")";
-      throw std::runtime_error("XPath「" + xpath + "」は正しくありません" + reason);
-    }
-  }
-  return MatchesOf(*result);
+  return MatchesOf(*Evaluate(*context, xpath));
 }
 
 std::string HtmlDocument::Text() const {

@@ -52,7 +52,11 @@ class ScriptHelpers : public QObject {
 public:
   explicit ScriptHelpers(QJSEngine& engine) : QObject(&engine), Engine(engine) {}
 
-  Q_INVOKABLE QString decodeHtml(const QString& text) const { return FromUtf8(DecodeHtml(text.toStdString())); }
+  Q_INVOKABLE QString decodeHtml(const QString& text) {
+    QString decoded;
+    Guarded(QStringLiteral("DecodeHtml"), [&] { decoded = FromUtf8(DecodeHtml(text.toStdString())); });
+    return decoded;
+  }
 
   Q_INVOKABLE QString htmlText(const QString& html) {
     QString text;
@@ -93,18 +97,6 @@ private:
     } catch (const std::exception& error) {
       Engine.throwError(function + u": " + QString::fromUtf8(error.what()));
     }
-  }
-
-  QJSValue ToScript(const HtmlMatch& match) {
-    QJSValue attributes = Engine.newObject();
-    for (const auto& [name, value] : match.Attributes)
-      attributes.setProperty(FromUtf8(name), FromUtf8(value));
-    QJSValue object = Engine.newObject();
-    object.setProperty(QStringLiteral("name"), FromUtf8(match.Name));
-    object.setProperty(QStringLiteral("text"), FromUtf8(match.Text));
-    object.setProperty(QStringLiteral("html"), FromUtf8(match.Html));
-    object.setProperty(QStringLiteral("attributes"), attributes);
-    return object;
   }
 
   QJSEngine& Engine;
