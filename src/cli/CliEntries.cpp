@@ -6,6 +6,7 @@
 #include "store/Tcategory.h"
 #include "store/Tentry.h"
 #include "store/Tkcategorytext.h"
+#include "text/Tkutf8.h"
 #include "store/Tkdatetime.h"
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"

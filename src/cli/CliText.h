@@ -9,7 +9,6 @@
 // The character starting at text[i], moving i past it. A byte sequence that is no
 // UTF-8 character gives U+FFFD, once for each longest broken piece.
 char32_t NextCharacter(std::string_view text, size_t& i);
-void AppendUtf8(std::string& out, char32_t character);
 // C0 and C1 control characters and DEL.
 bool IsControlCharacter(char32_t character);
 

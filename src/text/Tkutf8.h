@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // What a UTF-8 lead byte announces: how many trail bytes follow, the range the
 // first trail byte must lie in (which excludes overlong forms, surrogates and code
 // points past U+10FFFF) and the lead's own bits of the character.
@@ -35,4 +37,23 @@ inline bool ReadUtf8Lead(unsigned char lead, TUtf8Lead& shape) {
     return false;
   }
   return true;
+}
+
+// Appends the character, a code point up to U+10FFFF, in UTF-8.
+inline void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
 }
