@@ -260,8 +260,9 @@ def entries_json(cli, project, path, log):
     return True
 
 
-def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep):
-    """The crawl, new-only crawl, category crawl and make steps; fills result."""
+def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep, forced=False):
+    """The crawl, new-only crawl, category crawl and make steps; fills result. A forced
+    blog type (--blog-type) reads the blog whatever detect picks."""
     name = engine.name
     log = os.path.join(keep, "tocwerk.log")
     work = engine.work
@@ -288,6 +289,8 @@ def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep):
             say("  detect: expected %s and %s; got %s" % (blog_type, [c["name"] for c in categories],
                                                        (out + err).strip()[:500]))
         init = ["init", project, "--url", expected["top"], "--detect"]
+        if forced:
+            init += ["--blog-type", blog_type]
     else:
         result.detected = "skipped"
         say("  tocwerk-cli has no detect command: the blog type and categories are given")
@@ -457,7 +460,8 @@ def main(argv):
             if serve:
                 continue
             try:
-                crawl_engine(Cli(cli_path, engine.work), engine, blog_type, expected, expected_path, result, keep)
+                crawl_engine(Cli(cli_path, engine.work), engine, blog_type, expected, expected_path, result, keep,
+                             forced=forced_type is not None)
             except common.EngineError as why:
                 result.remark = str(why).splitlines()[0][:120]
                 result.failed = True
