@@ -74,6 +74,11 @@ void TEntryCrawl::ReadChain(std::string& url, TEntryParser& parser, int codePage
   Log("OK: " + url + " 最新エントリーのURLを取得しました。");
   WaitAfterPage(sleepTime, &Canceled);
   read.clear();
+  FollowChain(url, parser, codePage, sleepTime, read);
+}
+
+void TEntryCrawl::FollowChain(std::string& url, TEntryParser& parser, int codePage, int sleepTime,
+                              std::unordered_set<std::string>& read) {
   while (!url.empty() && !Canceled) {
     std::string next;
     if (!ReadEntry(url, parser, codePage, read, &next)) {
@@ -89,6 +94,8 @@ void TEntryCrawl::ReadLists(std::string& url, TEntryParser& parser, int codePage
   std::unordered_set<std::string> listsRead{PageKey(url)};
   std::unordered_set<std::string> entriesRead;
   std::string listUrl = url;
+  // The older-entry link of the oldest entry read, when the script has GetNextUrl.
+  std::string older;
   for (bool first = true; !listUrl.empty() && !Canceled; first = false) {
     url = listUrl;
     ShowUrl(url);
@@ -109,7 +116,7 @@ void TEntryCrawl::ReadLists(std::string& url, TEntryParser& parser, int codePage
       // The same entry listed twice (or on two pages) is read once.
       if (entriesRead.count(PageKey(url)) != 0)
         continue;
-      if (!ReadEntry(url, parser, codePage, entriesRead, nullptr)) {
+      if (!ReadEntry(url, parser, codePage, entriesRead, parser.HasNextUrl() ? &older : nullptr)) {
         url.clear();
         return;
       }
@@ -120,8 +127,11 @@ void TEntryCrawl::ReadLists(std::string& url, TEntryParser& parser, int codePage
       throw ReadAgain{};
     }
   }
-  if (!Canceled)
-    url.clear();
+  if (Canceled)
+    return;
+  // Where the lists end, the older entries may still be linked one to the next.
+  url = older;
+  FollowChain(url, parser, codePage, sleepTime, entriesRead);
 }
 
 bool TEntryCrawl::ReadEntry(std::string& url, TEntryParser& parser, int codePage,

@@ -23,7 +23,11 @@ private:
   bool Crawl(std::string& url, TEntryParser& parser, int sleepTime);
   // From the top page to the newest entry, then from each entry to the older one.
   void ReadChain(std::string& url, TEntryParser& parser, int codePage, int sleepTime);
-  // The blog's list pages from the top page on, each followed by the entries it lists.
+  // Reads the entry at url and each older one it links to, up to the last.
+  void FollowChain(std::string& url, TEntryParser& parser, int codePage, int sleepTime,
+                   std::unordered_set<std::string>& read);
+  // The blog's list pages from the top page on, each followed by the entries it
+  // lists; where they end, the older entries linked from the oldest one read.
   void ReadLists(std::string& url, TEntryParser& parser, int codePage, int sleepTime);
   // Reads the entry at url into the staging table, and its link to the older one
   // into next when given. False when, in new-entries-only mode, it is already stored.

@@ -68,6 +68,7 @@ bool TEntryParser::HasEntryList() {
   if (!ask("GetEntryList"))
     return false;
   HasNextEntryListUrl = ask("GetNextEntryListUrl");
+  HasNextUrlFunction = ask("GetNextUrl");
   return true;
 }
 

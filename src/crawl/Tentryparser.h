@@ -38,6 +38,9 @@ public:
   // Whether the script reads the blog's lists of entries (GetEntryList) instead of
   // following the entries' links to the older ones.
   bool HasEntryList();
+  // Whether the script, reading lists, also reads an entry's link to the older one
+  // (GetNextUrl); known after HasEntryList.
+  bool HasNextUrl() const { return HasNextUrlFunction; }
   // The entry addresses one list page holds, newest first, trimmed, blank lines left out.
   std::vector<std::string> GetEntryList(const std::string& page, const std::string& url);
   // The next, older list page; "" at the last one or when the script has no
@@ -52,6 +55,7 @@ private:
 
   TScriptController Controller;
   bool HasNextEntryListUrl = false;
+  bool HasNextUrlFunction = false;
 };
 
 // Drops every byte below 33 from both ends (a full-width blank stays).

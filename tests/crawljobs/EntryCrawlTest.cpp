@@ -460,6 +460,16 @@ TEST_F(EntryCrawlTest, ListsAreReadPageByPageWithTheEntriesTheyHoldEachOnce) {
   EXPECT_EQ(Listener.Urls, (Lines{Blog.Url("/"), Blog.Url("/e/5"), Blog.Url("/e/4"), Blog.Url("/e/3")}));
 }
 
+// A top page that lists only the newest entries: the older ones are reached by the
+// oldest listed entry's link, each page read once.
+TEST_F(EntryCrawlTest, WhereTheListsEndTheOlderEntriesAreFollowedByTheirLinks) {
+  Lists = true;
+  Blog.SetPage("/", "list:/e/3;");
+  ASSERT_TRUE(Crawl());
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/2"), "3 " + Blog.Url("/e/1")}));
+  EXPECT_EQ(Listener.Urls, (Lines{Blog.Url("/"), Blog.Url("/e/3"), Blog.Url("/e/2"), Blog.Url("/e/1")}));
+}
+
 TEST_F(EntryCrawlTest, AListThatEndsBadlyKeepsTheStoredEntriesItDidNotReach) {
   Lists = true;
   Blog.SetPage("/", "list:/e/3|/e/2|/e/1;");
