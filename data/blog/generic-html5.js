@@ -11,11 +11,9 @@
 //              text says so (次へ, Next, Older, », …), else the link to the same
 //              address with the page number one up (page/2/, index2.html).
 //              Without one, an archive link ("View Archive", アーカイブ, 記事一覧)
-//              that leads to the folder the entries live in; else the entries'
-//              own links to the older entry (rel="prev", 前の記事, Older), read from
-//              the oldest listed entry on. Such a step is a list page whose
-//              address ends in "#older": the crawl then reads that entry's page
-//              once as a list (for its link) and once as an entry.
+//              that leads to the folder the entries live in. Where the lists end,
+//              the crawl goes on from the oldest entry read by its link to the
+//              older entry (GetNextUrl: rel="prev", 前の記事, Older).
 //   title      the entry's own heading (.entry-title or .post-title, an <h1> in
 //              <article> or <main>), as the page shows it: og:title may be set
 //              apart (Jekyll's curls its quotes); else og:title, unless it is only
@@ -67,29 +65,19 @@ function GetCategoryList(page, url) {
 // --- entries ------------------------------------------------------------------------
 
 function GetEntryList(page, url) {
-  if (IsOlderStep(url)) {
-    var older = OlderEntry(page);
-    return older === null ? "" : older;
-  }
   return EntryLinks(page).links.join("\n");
 }
 
 function GetNextEntryListUrl(page, url) {
-  if (IsOlderStep(url)) {
-    var older = OlderEntry(page);
-    return older === null ? "" : older + OlderStep;
-  }
   var next = NextListPage(page, url);
   if (next !== null)
     return next;
-  var links = EntryLinks(page).links;
-  var archive = ArchivePage(page, url, links);
-  if (archive !== null)
-    return archive;
-  return links.length === 0 ? "" : links[links.length - 1] + OlderStep;
+  var archive = ArchivePage(page, url, EntryLinks(page).links);
+  return archive === null ? "" : archive;
 }
 
-// The chain of entries, for a program that does not read lists.
+// The chain of entries: GetRecentEntry for a program that does not read lists;
+// GetNextUrl also leads on from the oldest entry of the last list.
 function GetRecentEntry(page, url) {
   var links = EntryLinks(page).links;
   return links.length === 0 ? "" : links[0];
@@ -294,14 +282,6 @@ function ArchivePage(page, url, entries) {
 }
 
 // --- the chain of entries -------------------------------------------------------------
-
-// Marks a list page that is an entry page read for its link to the older entry.
-var OlderStep = "#older";
-
-function IsOlderStep(url) {
-  return url !== undefined && url.length > OlderStep.length &&
-         url.substring(url.length - OlderStep.length) === OlderStep;
-}
 
 // The entry page's link to the older entry: rel="prev", else a link whose text says
 // so (前の記事, Older post, Previous), else one marked so by its id or class.
