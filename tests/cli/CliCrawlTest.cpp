@@ -143,4 +143,34 @@ TEST(CliCrawlTest, CtrlCCancelsAndSaves) {
   EXPECT_LT(entries.size(), 40);
 }
 
+
+// From the address alone: detect names the bundled blog type and the blog's
+// categories, init --detect sets them, and the crawl reads the whole blog.
+TEST(CliCrawlTest, DetectSetsUpAProjectFromTheAddressAlone) {
+  TSampleBlogOptions options;
+  options.Entries = 12;
+  ServedBlog blog(options);
+  const CliResult detect = blog.Cli({"detect", blog.Url("/"), "--categories"});
+  ASSERT_EQ(detect.Status, 0) << detect.Err;
+  const std::vector<std::string> lines = SplitLines(detect.Out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front().substr(0, lines.front().find('\t')), "汎用 (HTML5)");
+  std::vector<std::string> categories(std::find(lines.begin(), lines.end(), "") + 1, lines.end());
+  std::vector<std::string> expected;
+  for (int c = 0; c < TSampleBlog::CategoryCount; ++c)
+    expected.push_back(TSampleBlog::CategoryName(c) + "\t" + blog.Url(TSampleBlog::CategoryPath(c)));
+  EXPECT_EQ(categories, expected);
+
+  const std::string project = blog.Folder.File("blog.proj");
+  const CliResult init = blog.Cli({"init", project, "--url", blog.Url("/"), "--detect"});
+  ASSERT_EQ(init.Status, 0) << init.Err;
+  const CliResult crawl = blog.Cli({"crawl", project});
+  EXPECT_EQ(crawl.Status, 0) << crawl.Out << crawl.Err;
+  ExpectTheWholeBlog(blog, Entries(blog, project));
+
+  const CliResult missing = blog.Cli({"detect", blog.Url("/no/such/page/")});
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_EQ(missing.Err, "tocwerk-cli: HTTP/1.1 404 Not Found\n");
+}
+
 }

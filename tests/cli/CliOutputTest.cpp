@@ -106,7 +106,7 @@ TEST_F(CliOutputTest, TheCrawlLogAndTheStatusLineShowNoControlCharacters) {
   const std::string next = Server.Url("/entry/0") + Fffd + "[2J" + Fffd + LongName();
   // The line after the error with the unusable URL is the HTTP library's message.
   EXPECT_EQ(lines, (std::vector<std::string>{
-                       "OK: " + Server.Url("/entry/2") + " 最新エントリーのURLを取得しました。",
+                       "OK: " + Server.Url("/") + " エントリーの一覧 (1 件) を取得しました。",
                        "OK: " + Server.Url("/entry/2") + " A" + Fffd + "[31mB" + Fffd + "C" + Fffd + "D" + Fffd +
                            "E" + Fffd + "F" + Fffd + "G 日本語",
                        "OK: " + Server.Url("/entry/1") + " 古い" + Fffd + "]0;x" + Fffd + "記事 日本語",

@@ -16,17 +16,24 @@ std::string Page(const std::string& head, const std::string& body) {
          "</body></html>\r\n";
 }
 
-TEST(BlogTypeFileTest, IsListedWithItsScriptHelpAndAutoDetectedCharset) {
+TEST(BlogTypeFileTest, EveryShippedBlogTypeIsListedWithItsScriptHelpAndCharset) {
   TBlogConfigManager manager;
   manager.LoadFrom(BLOG_TYPE_FOLDER);
-  ASSERT_EQ(manager.GetBlogConfigs().size(), 1u);
-  const TBlogConfig type = manager.GetBlogConfigs().front();
-  EXPECT_EQ(type.GetName(), "汎用 (HTML5)");
-  EXPECT_FALSE(type.GetSimpleText().empty());
-  EXPECT_EQ(TCodePage::GetInstance()->FindCodePage(type.GetEncode()), 50932);
-  EXPECT_EQ(type.GetLanguage(), "JScript");
-  EXPECT_TRUE(std::filesystem::is_regular_file(type.GetScriptPath()));
-  EXPECT_TRUE(std::filesystem::is_regular_file(type.GetHelpPath()));
+  EXPECT_TRUE(manager.GetLoadErrors().empty());
+  const std::vector<std::string> names{"汎用 (HTML5)", "Hexo", "Jekyll", "Pelican", "WordPress"};
+  const std::vector<TBlogConfig> types = manager.GetBlogConfigs();
+  ASSERT_EQ(types.size(), names.size());
+  for (size_t i = 0; i < types.size(); ++i) {
+    const TBlogConfig& type = types[i];
+    EXPECT_EQ(type.GetName(), names[i]);
+    EXPECT_FALSE(type.GetSimpleText().empty()) << names[i];
+    EXPECT_NE(TCodePage::GetInstance()->FindCodePage(type.GetEncode()), -1) << names[i];
+    EXPECT_TRUE(std::filesystem::is_regular_file(type.GetScriptPath())) << names[i];
+    EXPECT_TRUE(std::filesystem::is_regular_file(type.GetHelpPath())) << names[i];
+    // Only the type for blogs of any kind gives way to the others in detection.
+    EXPECT_EQ(type.IsFallback(), i == 0) << names[i];
+  }
+  EXPECT_EQ(TCodePage::GetInstance()->FindCodePage(types.front().GetEncode()), 50932);
 }
 
 class BlogTypeTest : public testing::Test {
