@@ -94,7 +94,8 @@ void TEntryCrawl::ReadLists(std::string& url, TEntryParser& parser, int codePage
   std::unordered_set<std::string> listsRead{PageKey(url)};
   std::unordered_set<std::string> entriesRead;
   std::string listUrl = url;
-  // The older-entry link of the oldest entry read, when the script has GetNextUrl.
+  // The older-entry link of the oldest entry read from the last list page, when the
+  // script has GetNextUrl: asked there only, as no other is followed.
   std::string older;
   for (bool first = true; !listUrl.empty() && !Canceled; first = false) {
     url = listUrl;
@@ -109,6 +110,7 @@ void TEntryCrawl::ReadLists(std::string& url, TEntryParser& parser, int codePage
     listUrl = Absolute(parser.GetNextEntryListUrl(page, pageUrl));
     Log("OK: " + pageUrl + " エントリーの一覧 (" + std::to_string(entries.size()) + " 件) を取得しました。");
     WaitAfterPage(sleepTime, &Canceled);
+    std::string* const olderLink = listUrl.empty() && parser.HasNextUrl() ? &older : nullptr;
     for (const std::string& entry : entries) {
       if (Canceled)
         return;
@@ -116,7 +118,7 @@ void TEntryCrawl::ReadLists(std::string& url, TEntryParser& parser, int codePage
       // The same entry listed twice (or on two pages) is read once.
       if (entriesRead.count(PageKey(url)) != 0)
         continue;
-      if (!ReadEntry(url, parser, codePage, entriesRead, parser.HasNextUrl() ? &older : nullptr)) {
+      if (!ReadEntry(url, parser, codePage, entriesRead, olderLink)) {
         url.clear();
         return;
       }
