@@ -12,6 +12,7 @@
 #include <climits>
 #include <new>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace {
 
@@ -190,15 +191,39 @@ const xmlChar* XmlText(const std::string& text) {
   return reinterpret_cast<const xmlChar*>(text.c_str());
 }
 
+using CompiledXPath = std::unique_ptr<xmlXPathCompExpr, FreeCompiledXPath>;
+
 // libxml2 2.9 evaluates a plain path (no '[', '(' or '@') by streaming, which
 // misses what lies over 10,000 levels down; in parentheses the expression goes the
-// usual way. It is compiled alone first, so that "a) | (b" stays invalid.
+// usual way. It is compiled alone first, so that "a) | (b" stays invalid. Null when
+// it is not valid (the reason captured).
+CompiledXPath Compile(const std::string& xpath) {
+  const CompiledXPath checked(xmlXPathCompile(XmlText(xpath)));
+  if (checked == nullptr)
+    return nullptr;
+  return CompiledXPath(xmlXPathCompile(XmlText("(" + xpath + ")")));
+}
+
+// A blog type asks every page the same few expressions: each is compiled once.
+xmlXPathCompExpr* Compiled(const std::string& xpath) {
+  constexpr size_t MaxKept = 256;
+  thread_local std::unordered_map<std::string, CompiledXPath> kept;
+  if (const auto found = kept.find(xpath); found != kept.end())
+    return found->second.get();
+  CompiledXPath compiled = Compile(xpath);
+  if (compiled == nullptr)
+    return nullptr;
+  if (kept.size() >= MaxKept)
+    kept.clear();
+  return kept.emplace(xpath, std::move(compiled)).first->second.get();
+}
+
 std::unique_ptr<xmlXPathObject, FreeXPathObject> Evaluate(xmlXPathContext& context, const std::string& xpath) {
   CapturedError error;
-  const std::unique_ptr<xmlXPathCompExpr, FreeCompiledXPath> checked(xmlXPathCtxtCompile(&context, XmlText(xpath)));
+  xmlXPathCompExpr* const compiled = Compiled(xpath);
   std::unique_ptr<xmlXPathObject, FreeXPathObject> result;
-  if (checked != nullptr)
-    result.reset(xmlXPathEval(XmlText("(" + xpath + ")"), &context));
+  if (compiled != nullptr)
+    result.reset(xmlXPathCompiledEval(compiled, &context));
   // XPath records a failed allocation in its context without reporting it.
   if (error.IsOutOfMemory() || context.lastError.code == XML_ERR_NO_MEMORY)
     throw std::bad_alloc();
