@@ -496,6 +496,17 @@ TEST_F(EntryCrawlTest, AListThatEndsBadlyKeepsTheStoredEntriesItDidNotReach) {
       EXPECT_NE(lines[error + 1].find(c.message), std::string::npos) << lines[error + 1];
     EXPECT_EQ(Urls().size(), 3u) << "nothing stored is lost: " << c.top;
   }
+
+  // Cancel stops at once and keeps the entries not reached behind the one read.
+  Blog.SetPage("/", "list:/e/3|/e/2|/e/1;");
+  Blog.SetPage("/e/3", TestBlog::EntryPage("2024/05/03", "新3", ""));
+  Listener.CancelWhen = [&](const std::string& line) { return line.find(" 新3") != std::string::npos; };
+  Listener.Urls.clear();
+  EXPECT_TRUE(Crawl());
+  Listener.CancelWhen = nullptr;
+  EXPECT_EQ(Listener.Urls, (Lines{Blog.Url("/"), Blog.Url("/e/3")}));
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/2"), "3 " + Blog.Url("/e/1")}));
+  EXPECT_EQ(LoadEntries(Db).front().GetTitle(), "新3");
 }
 
 TEST_F(EntryCrawlTest, RedirectsWithinTheBlogAreFollowedAndTheEntryKeepsItsFinalAddress) {
