@@ -57,7 +57,11 @@ std::vector<TCategoryData> ParseCategoryList(const std::string& text, const std:
     TCategoryData category{Trimmed(line.substr(0, tab)), Trimmed(line.substr(tab + 1))};
     if (category.name.empty() || category.url.empty())
       continue;
-    category.url = ResolveUrlAgainst(pageUrl, category.url);
+    try {
+      category.url = ResolveUrlAgainst(pageUrl, category.url);
+    } catch (const std::runtime_error&) {
+      continue;  // no address a crawl could read
+    }
     categories.push_back(std::move(category));
   }
   return categories;

@@ -58,6 +58,6 @@ private:
 };
 
 // Lines of "name<TAB>url" as GetCategoryList returns them: blank lines and lines
-// without a name or an address are left out; the address is made absolute against
-// pageUrl.
+// without a name or a usable address are left out; the address is made absolute
+// against pageUrl.
 std::vector<TCategoryData> ParseCategoryList(const std::string& text, const std::string& pageUrl);

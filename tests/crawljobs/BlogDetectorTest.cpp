@@ -41,7 +41,7 @@ std::optional<std::string> Blog(const HttpRequest& request) {
   if (request.Target == "/plain/")
     return HttpResponse(200, "OK", "<html>nothing</html>", "Content-Type: text/html; charset=utf-8\r\n");
   if (request.Target == "/cats")
-    return HttpResponse(200, "OK", "日記=/c/diary/; 料理 = http://example.org/c/food/ ;=/nameless/;空=",
+    return HttpResponse(200, "OK", "日記=/c/diary/; 料理 = http://example.org/c/food/ ;=/nameless/;空=;壊れ=http://[::1",
                         "Content-Type: text/plain; charset=utf-8\r\n");
   return HttpResponse(404, "Not Found", "");
 }
