@@ -3,6 +3,7 @@
 #include "html/HtmlMarkup.h"
 #include "html/HtmlText.h"
 #include "html/HtmlTree.h"
+#include "html/HtmlXPathFunctions.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
@@ -251,6 +252,7 @@ std::vector<HtmlMatch> HtmlDocument::Query(const std::string& xpath) const {
     throw std::bad_alloc();
   context->node = reinterpret_cast<xmlNode*>(Document.get());
   xmlXPathContextSetCache(context.get(), 1, -1, 0);
+  RegisterXPathFunctions(*context);
   return MatchesOf(*Evaluate(*context, xpath));
 }
 

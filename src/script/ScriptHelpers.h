@@ -27,7 +27,8 @@ class QJSEngine;
 //                     "#comment". An expression giving a string, number or boolean
 //                     gives one object with name "" and text that value as XPath's
 //                     string() writes it. An invalid expression throws an Error
-//                     naming it.
+//                     naming it. Expressions may also call has-class('name') and
+//                     has-word(string, 'word') (html/HtmlXPathFunctions.h).
 //   ResolveUrl(base, url)
 //                     url made absolute against base (QUrl::resolved), written as a
 //                     browser's URL object writes it: non-ASCII characters and blanks

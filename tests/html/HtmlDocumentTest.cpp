@@ -75,6 +75,12 @@ TEST(HtmlDocumentTest, QueriesGiveNodesInDocumentOrderAndValues) {
       {"//table", {}, {}},
       {"string(//table)", {""}, {""}},
       {"h2", {}, {}},  // from the document node: nothing but <html> lies below it
+      // The words of class and rel: a class counts with its case, a rel word without.
+      {"count(//article[has-class('entry')])", {""}, {"2"}},
+      {"count(//article[has-class('ent')] | //article[has-class('Entry')])", {""}, {"0"}},
+      {"//a[has-word(@rel, 'NOFOLLOW')]/text()", {"#text"}, {"二番目"}},
+      {"count(//a[has-word(@rel, 'bookmark')])", {""}, {"2"}},
+      {"count(//a[has-word(@class, 'bookmark')])", {""}, {"0"}},
       {"html/head/title", {"title"}, {"日記 & 雑記"}},
   };
   for (const auto& c : cases) {
@@ -130,7 +136,8 @@ TEST(HtmlDocumentTest, TheMarkupOfAMatchParsesToTheSameNodes) {
 
 TEST(HtmlDocumentTest, AnInvalidXPathThrowsNamingIt) {
   const HtmlDocument document(Page);
-  for (const std::string xpath : {"//a[", "//a[@href='x]", "count(", "//a/@", "unknown(//a)", "", "//a[1]]", "//a) | (//b"}) {
+  for (const std::string xpath : {"//a[", "//a[@href='x]", "count(", "//a/@", "unknown(//a)", "", "//a[1]]", "//a) | (//b",
+                                 "//a[has-class()]", "//a[has-word(@rel)]"}) {
     try {
       document.Query(xpath);
       ADD_FAILURE() << xpath << " was accepted";
