@@ -43,7 +43,7 @@ function Detect(page, url) {
 // One "name<TAB>address" line per category the page links to.
 function GetCategoryList(page, url) {
   var links = QueryHtml(page, "//a[@href][contains(@href, '/category/') or contains(@href, '/categories/') or " +
-                              HasWord("rel", "category") + "]");
+                              "has-word(@rel, 'category')]");
   var lines = [];
   var seen = {};
   for (var i = 0; i < links.length; i++) {
@@ -143,23 +143,15 @@ function GetNextCategoryUrl(page, url) {
 
 // --- lists of entries -----------------------------------------------------------------
 
-var UpperCase = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-var LowerCase = "abcdefghijklmnopqrstuvwxyz";
 // Elements whose links are the site's, not a list's.
 var NotContent = "not(ancestor::nav or ancestor::header or ancestor::footer or ancestor::aside)";
-
-// XPath: a word among an attribute's words, in any case.
-function HasWord(attribute, word) {
-  return "contains(concat(' ', normalize-space(translate(@" + attribute + ", '" + UpperCase + "', '" + LowerCase +
-         "')), ' '), ' " + word + " ')";
-}
 
 // The entries a list page links to, in page order, each once, and how they were found.
 // Only addresses are asked of QueryHtml: an element's match carries its whole markup,
 // which for elements nested in each other (unclosed markup) would add up to the
 // square of the page.
 function EntryLinks(page) {
-  var bookmarks = Hrefs(page, "//a[" + HasWord("rel", "bookmark") + "]/@href");
+  var bookmarks = Hrefs(page, "//a[has-word(@rel, 'bookmark')]/@href");
   if (bookmarks.length > 0)
     return { how: "rel=bookmark", links: Addresses(page, bookmarks) };
   var articles = "//article[not(ancestor::article)]";
@@ -197,7 +189,7 @@ function Addresses(page, hrefs) {
 
 // The next, older page of a list; null when there is none.
 function NextListPage(page, url) {
-  var rel = Hrefs(page, "(//link|//a)[" + HasWord("rel", "next") + "]/@href");
+  var rel = Hrefs(page, "(//link|//a)[has-word(@rel, 'next')]/@href");
   for (var i = 0; i < rel.length; i++) {
     if (rel[i] !== "")
       return Absolute(page, rel[i]);
@@ -286,7 +278,7 @@ function ArchivePage(page, url, entries) {
 // The entry page's link to the older entry: rel="prev", else a link whose text says
 // so (前の記事, Older post, Previous), else one marked so by its id or class.
 function OlderEntry(page) {
-  var rel = Hrefs(page, "(//link|//a)[" + HasWord("rel", "prev") + "]/@href");
+  var rel = Hrefs(page, "(//link|//a)[has-word(@rel, 'prev')]/@href");
   if (rel.length > 0)
     return rel[0] === "" ? null : Absolute(page, rel[0]);
   var links = QueryHtml(page, "//a[@href]");
@@ -312,7 +304,7 @@ function SiteNames(page) {
   var siteName = Meta(page, "og:site_name");
   if (siteName !== null && siteName !== "")
     names.push(siteName);
-  var home = QueryHtml(page, "//a[@href = '/' or " + HasWord("rel", "home") + "]");
+  var home = QueryHtml(page, "//a[@href = '/' or has-word(@rel, 'home')]");
   for (var i = 0; i < home.length && i < 3; i++)
     names.push(home[i].text);
   var address = PageAddress(page);
@@ -515,7 +507,7 @@ function PageAddress(page) {
   if (page !== AddressPage) {
     var named = Hrefs(page, "(//base/@href)[1]");
     if (named.length === 0 || named[0] === "")
-      named = Hrefs(page, "(//link[" + HasWord("rel", "canonical") + "]/@href)[1]");
+      named = Hrefs(page, "(//link[has-word(@rel, 'canonical')]/@href)[1]");
     if (named.length === 0 || named[0] === "") {
       var og = Meta(page, "og:url");
       named = og === null ? [] : [og];

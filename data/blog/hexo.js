@@ -19,7 +19,7 @@ function Detect(page, url) {
 }
 
 function GetCategoryList(page, url) {
-  var links = QueryHtml(page, "//a[" + HasClass("category-list-link") + "]");
+  var links = QueryHtml(page, "//a[has-class('category-list-link')]");
   var lines = [];
   var seen = {};
   for (var i = 0; i < links.length; i++) {
@@ -34,12 +34,12 @@ function GetCategoryList(page, url) {
 }
 
 function GetRecentEntry(page, url) {
-  var articles = QueryHtml(page, "//article[.//a[" + HasClass("article-title") + "]]");
+  var articles = QueryHtml(page, "//article[.//a[has-class('article-title')]]");
   var newest = "";
   var newestTime = "";
   for (var i = 0; i < articles.length; i++) {
-    var link = FirstAttribute(articles[i].html, "//a[" + HasClass("article-title") + "]/@href");
-    var time = FirstAttribute(articles[i].html, "//time[" + HasClass("dt-published") + "]/@datetime");
+    var link = FirstAttribute(articles[i].html, "//a[has-class('article-title')]/@href");
+    var time = FirstAttribute(articles[i].html, "//time[has-class('dt-published')]/@datetime");
     // Hexo writes every datetime as the same UTC form, so the text orders them.
     if (link !== "" && (newest === "" || time > newestTime)) {
       newest = link;
@@ -50,14 +50,14 @@ function GetRecentEntry(page, url) {
 }
 
 function GetTitle(page, url) {
-  var titles = QueryHtml(page, "//article//*[" + HasClass("article-title") + "]");
+  var titles = QueryHtml(page, "//article//*[has-class('article-title')]");
   if (titles.length > 0 && titles[0].text !== "")
     return titles[0].text;
   return FirstAttribute(page, "//meta[@property='og:title']/@content");
 }
 
 function GetDate(page, url) {
-  var date = FirstAttribute(page, "//article//time[" + HasClass("dt-published") + "]/@datetime");
+  var date = FirstAttribute(page, "//article//time[has-class('dt-published')]/@datetime");
   return date !== "" ? date : FirstAttribute(page, "//meta[@property='article:published_time']/@content");
 }
 
@@ -66,27 +66,18 @@ function GetNextUrl(page, url) {
 }
 
 function GetEntryUrl(page, url) {
-  var links = QueryHtml(page, "//a[" + HasClass("archive-article-title") + " or " + HasClass("article-title") + "]/@href");
+  var links = QueryHtml(page, "//a[has-class('archive-article-title') or has-class('article-title')]/@href");
   return UniqueUrls(url, links).join("\n");
 }
 
 function GetNextCategoryUrl(page, url) {
-  return Absolute(url, FirstAttribute(page, "//a[" + HasWord("rel", "next") + "]/@href"));
+  return Absolute(url, FirstAttribute(page, "//a[has-word(@rel, 'next')]/@href"));
 }
 
 // --- helpers ------------------------------------------------------------------
 
 function Generator(page) {
   return FirstAttribute(page, "//meta[@name='generator']/@content");
-}
-
-// An XPath test for one word of a class attribute ("extend next" has "next").
-function HasClass(name) {
-  return HasWord("class", name);
-}
-
-function HasWord(attribute, word) {
-  return "contains(concat(' ', normalize-space(@" + attribute + "), ' '), ' " + word + " ')";
 }
 
 // The value of the first attribute the expression finds; "" when there is none.

@@ -19,7 +19,7 @@ function Detect(page, url) {
 }
 
 function GetCategoryList(page, url) {
-  var links = QueryHtml(page, "//a[" + HasClass("page-link") + "]");
+  var links = QueryHtml(page, "//a[has-class('page-link')]");
   var lines = [];
   var seen = {};
   for (var i = 0; i < links.length; i++) {
@@ -42,14 +42,14 @@ function GetNextEntryListUrl(page, url) {
 }
 
 function GetTitle(page, url) {
-  var titles = QueryHtml(page, "//*[" + HasClass("post-title") + "]");
+  var titles = QueryHtml(page, "//*[has-class('post-title')]");
   if (titles.length > 0 && titles[0].text !== "")
     return titles[0].text;
   return FirstAttribute(page, "//meta[@property='og:title']/@content");
 }
 
 function GetDate(page, url) {
-  var date = FirstAttribute(page, "//time[" + HasClass("dt-published") + "]/@datetime");
+  var date = FirstAttribute(page, "//time[has-class('dt-published')]/@datetime");
   return date !== "" ? date : FirstAttribute(page, "//meta[@property='article:published_time']/@content");
 }
 
@@ -65,7 +65,7 @@ function GetNextCategoryUrl(page, url) {
 
 // The posts a list links, each once, in page order, one a line.
 function PostLinks(page, url) {
-  var hrefs = QueryHtml(page, "//a[" + HasClass("post-link") + "]/@href");
+  var hrefs = QueryHtml(page, "//a[has-class('post-link')]/@href");
   var urls = [];
   var seen = {};
   for (var i = 0; i < hrefs.length; i++) {
@@ -79,21 +79,12 @@ function PostLinks(page, url) {
 }
 
 function NextPage(page, url) {
-  return Absolute(url, FirstAttribute(page, "//a[" + HasWord("rel", "next") + " or " + HasClass("next-page") + "]/@href"));
+  return Absolute(url, FirstAttribute(page, "//a[has-word(@rel, 'next') or has-class('next-page')]/@href"));
 }
 
 // jekyll-archives puts a category's page at /category/NAME/ unless configured otherwise.
 function IsCategoryPage(target) {
   return /^[^?#]*\/categor(?:y|ies)\/[^\/?#]/i.test(target);
-}
-
-function HasClass(name) {
-  return HasWord("class", name);
-}
-
-// An XPath test for one word of an attribute holding a list of words.
-function HasWord(attribute, word) {
-  return "contains(concat(' ', normalize-space(@" + attribute + "), ' '), ' " + word + " ')";
 }
 
 // The value of the first attribute the expression finds; "" when there is none.

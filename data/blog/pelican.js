@@ -47,13 +47,13 @@ function GetNextEntryListUrl(page, url) {
 }
 
 function GetTitle(page, url) {
-  var titles = QueryHtml(page, "//*[" + HasClass("entry-title") + "]");
+  var titles = QueryHtml(page, "//*[has-class('entry-title')]");
   return titles.length > 0 ? titles[0].text : "";
 }
 
 function GetDate(page, url) {
-  var date = FirstAttribute(page, "//time[" + HasClass("published") + "]/@datetime");
-  return date !== "" ? date : FirstAttribute(page, "//abbr[" + HasClass("published") + "]/@title");
+  var date = FirstAttribute(page, "//time[has-class('published')]/@datetime");
+  return date !== "" ? date : FirstAttribute(page, "//abbr[has-class('published')]/@title");
 }
 
 function GetEntryUrl(page, url) {
@@ -68,7 +68,7 @@ function GetNextCategoryUrl(page, url) {
 
 // The articles a list links, each once, in page order, one a line.
 function ArticleLinks(page, url) {
-  var hrefs = QueryHtml(page, "//*[" + HasClass("entry-title") + "]//a/@href | //a[" + HasWord("rel", "bookmark") + "]/@href");
+  var hrefs = QueryHtml(page, "//*[has-class('entry-title')]//a/@href | //a[has-word(@rel, 'bookmark')]/@href");
   var urls = [];
   var seen = {};
   for (var i = 0; i < hrefs.length; i++) {
@@ -83,20 +83,11 @@ function ArticleLinks(page, url) {
 
 // The paginator's "»" ("&raquo;") link: Pelican's themes mark it no other way.
 function NextPage(page, url) {
-  return Absolute(url, FirstAttribute(page, "//*[" + HasClass("paginator") + "]//a[normalize-space(.)='\u00BB']/@href"));
+  return Absolute(url, FirstAttribute(page, "//*[has-class('paginator')]//a[normalize-space(.)='\u00BB']/@href"));
 }
 
 function IsCategoryPage(target) {
   return /^[^?#]*\/category\/[^\/?#]/i.test(target);
-}
-
-function HasClass(name) {
-  return HasWord("class", name);
-}
-
-// An XPath test for one word of an attribute holding a list of words.
-function HasWord(attribute, word) {
-  return "contains(concat(' ', normalize-space(@" + attribute + "), ' '), ' " + word + " ')";
 }
 
 // The value of the first attribute the expression finds; "" when there is none.

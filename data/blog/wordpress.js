@@ -102,8 +102,8 @@ function GetCategoryList(page, url) {
   }
   // No REST API: the category links of the page itself (the category widget, the
   // posts' own "rel=category" links).
-  var links = QueryHtml(page, "//a[" + HasWord("rel", "category") + " or ancestor::*[" + HasClass("cat-item") +
-                              "] or ancestor::*[" + HasClass("wp-block-categories") + "]][@href]");
+  var links = QueryHtml(page, "//a[has-word(@rel, 'category') or ancestor::*[has-class('cat-item')] or " +
+                              "ancestor::*[has-class('wp-block-categories')]][@href]");
   var seen = {};
   for (var j = 0; j < links.length; j++) {
     var text = links[j].text.replace(/\s*\(\d+\)$/, "");
@@ -158,16 +158,16 @@ function GetRecentEntry(page, url) {
 }
 
 function GetNextUrl(page, url) {
-  var prev = QueryHtml(page, "//a[" + HasWord("rel", "prev") + "]/@href");
+  var prev = QueryHtml(page, "//a[has-word(@rel, 'prev')]/@href");
   return prev.length === 0 ? "" : Absolute(url, prev[0].text);
 }
 
 // --- one entry ----------------------------------------------------------------------
 
 function GetTitle(page, url) {
-  var heading = QueryHtml(page, "//h1[" + HasClass("wp-block-post-title") + " or " + HasClass("entry-title") + "]");
+  var heading = QueryHtml(page, "//h1[has-class('wp-block-post-title') or has-class('entry-title')]");
   if (heading.length === 0)
-    heading = QueryHtml(page, "//*[" + HasClass("wp-block-post-title") + " or " + HasClass("entry-title") + "]");
+    heading = QueryHtml(page, "//*[has-class('wp-block-post-title') or has-class('entry-title')]");
   if (heading.length > 0 && heading[0].text !== "")
     return heading[0].text;
   var title = QueryHtml(page, "//title");
@@ -187,9 +187,9 @@ function GetDate(page, url) {
   if (published !== "")
     return published;
   var places = [
-    "//*[" + HasClass("wp-block-post-date") + "]//time/@datetime",   // block themes
-    "//time[" + HasClass("entry-date") + "]/@datetime",             // classic themes
-    "//*[" + HasClass("type-post") + "]//time/@datetime",           // inside the post
+    "//*[has-class('wp-block-post-date')]//time/@datetime",  // block themes
+    "//time[has-class('entry-date')]/@datetime",            // classic themes
+    "//*[has-class('type-post')]//time/@datetime",          // inside the post
     "//time/@datetime"
   ];
   for (var i = 0; i < places.length; i++) {
@@ -214,22 +214,13 @@ function GetNextCategoryUrl(page, url) {
 
 // --- the posts of a list page ---------------------------------------------------------
 
-// XPath tests: a class among an element's classes, a word among an attribute's words.
-function HasClass(name) {
-  return "contains(concat(' ', normalize-space(@class), ' '), ' " + name + " ')";
-}
-
-function HasWord(attribute, word) {
-  return "contains(concat(' ', normalize-space(@" + attribute + "), ' '), ' " + word + " ')";
-}
-
 // The address of every post the page lists, in page order, each once. WordPress
 // marks each post of the loop with post_class() ("type-post"; "sticky" for a post
 // the front page pins to its top); the post's address is the link of its heading
 // (or its rel="bookmark" link), else its first link that is not a category, tag or
 // author link.
 function ListedPosts(page, url, skipSticky) {
-  var posts = QueryHtml(page, "//*[" + HasClass("type-post") + "]");
+  var posts = QueryHtml(page, "//*[has-class('type-post')]");
   var addresses = [];
   var seen = {};
   var outer = "";
@@ -253,9 +244,9 @@ function ListedPosts(page, url, skipSticky) {
 function PostLink(html, url) {
   var queries = [
     "(//h1|//h2|//h3|//h4)//a/@href",
-    "//a[" + HasWord("rel", "bookmark") + "]/@href",
-    "//a[not(" + HasWord("rel", "category") + " or " + HasWord("rel", "tag") + " or " + HasWord("rel", "author") +
-        ")][not(contains(@href, '#'))]/@href"
+    "//a[has-word(@rel, 'bookmark')]/@href",
+    "//a[not(has-word(@rel, 'category') or has-word(@rel, 'tag') or has-word(@rel, 'author'))]" +
+        "[not(contains(@href, '#'))]/@href"
   ];
   for (var i = 0; i < queries.length; i++) {
     var found = QueryHtml(html, queries[i]);
@@ -285,7 +276,7 @@ function NextListPage(page, url) {
         return address;
     }
   }
-  var next = QueryHtml(page, "//*[self::link or self::a][" + HasWord("rel", "next") + "]/@href");
+  var next = QueryHtml(page, "//*[self::link or self::a][has-word(@rel, 'next')]/@href");
   return next.length === 0 ? "" : Absolute(url, next[0].text);
 }
 
@@ -393,7 +384,7 @@ function WithoutSiteName(page, title) {
   var feed = QueryHtml(page, "//link[@rel='alternate'][@type='application/rss+xml']/@title");
   if (feed.length > 0 && feed[0].text.lastIndexOf(" » ") > 0)
     names.push(feed[0].text.substring(0, feed[0].text.lastIndexOf(" » ")));
-  var home = QueryHtml(page, "//a[" + HasWord("rel", "home") + "]");
+  var home = QueryHtml(page, "//a[has-word(@rel, 'home')]");
   if (home.length > 0)
     names.push(home[0].text);
   for (var i = 0; i < names.length; i++) {
