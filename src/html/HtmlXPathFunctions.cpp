@@ -1,5 +1,7 @@
 #include "html/HtmlXPathFunctions.h"
 
+#include "text/Tkascii.h"
+
 #include <libxml/xpathInternals.h>
 
 #include <memory>
@@ -18,10 +20,6 @@ std::string_view View(const xmlChar* text) {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool SameWord(std::string_view a, std::string_view b, bool ignoreCase) {

@@ -1,5 +1,7 @@
 #include "net/Thttpclient.h"
 
+#include "text/Tkascii.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -68,8 +70,7 @@ UrlParts PartsOf(const std::string& text) {
   if (curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
     return {};
   std::string host = Part(url.get(), CURLUPART_HOST);
-  std::transform(host.begin(), host.end(), host.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  LowerAsciiInPlace(host.begin(), host.end());
   return {Part(url.get(), CURLUPART_SCHEME), host, Part(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT)};
 }
 

@@ -1,14 +1,14 @@
 #include "net/Tkurlkey.h"
 
+#include "text/Tkascii.h"
+
 #include <algorithm>
 
 std::string UrlKey(const std::string& url) {
   std::string key = url;
   // NOCASE stops comparing at a NUL: after one, only the length tells URLs apart.
   std::fill(std::find(key.begin(), key.end(), '\0'), key.end(), '\0');
-  for (char& c : key)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
+  LowerAsciiInPlace(key.begin(), key.end());
   return key;
 }
 
@@ -21,10 +21,8 @@ std::string PageKey(const std::string& url) {
   const size_t at = url.rfind('@', authorityEnd);
   const size_t hostStart = at != std::string::npos && at > scheme ? at + 1 : scheme + 3;
   std::string key = url;
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  std::transform(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(scheme), key.begin(), lower);
-  std::transform(key.begin() + static_cast<std::ptrdiff_t>(hostStart),
-                 key.begin() + static_cast<std::ptrdiff_t>(authorityEnd),
-                 key.begin() + static_cast<std::ptrdiff_t>(hostStart), lower);
+  LowerAsciiInPlace(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(scheme));
+  LowerAsciiInPlace(key.begin() + static_cast<std::ptrdiff_t>(hostStart),
+                    key.begin() + static_cast<std::ptrdiff_t>(authorityEnd));
   return key;
 }

@@ -2,6 +2,7 @@
 
 #include "text/Tcharconv.h"
 #include "text/Tcodepage.h"
+#include "text/Tkascii.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -11,8 +12,6 @@ namespace {
 
 constexpr int AutoDetect = 50932;
 constexpr size_t MetaScanLength = 4096;
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
