@@ -1,8 +1,8 @@
 #include "crawl/BlogDetector.h"
 
+#include "crawl/Tentryparser.h"
 #include "net/Tpagefetch.h"
 #include "script/Tscriptcontroller.h"
-#include "text/Tktextfile.h"
 #include "text/Tktextlines.h"
 
 #include <algorithm>
@@ -14,13 +14,6 @@ namespace {
 // function cannot define it, so it is not loaded at all.
 bool MayDefine(const std::string& script, const std::string& function) {
   return script.find(function) != std::string::npos;
-}
-
-std::string ScriptOf(const TBlogConfig& blogType) {
-  std::string code;
-  for (const std::string& line : SplitLines(ReadTextFile(blogType.GetScriptPath())))
-    code += line + "\r\n";
-  return code;
 }
 
 void Load(TScriptController& controller, const TBlogConfig& blogType, const std::string& code) {
@@ -38,14 +31,6 @@ std::string CallOrThrow(TScriptController& controller, const std::string& functi
   return result;
 }
 
-std::string Trimmed(const std::string& text) {
-  const char* blanks = " \t\r\n";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos)
-    return std::string();
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 } // namespace
 
 std::vector<TCategoryData> ParseCategoryList(const std::string& text, const std::string& pageUrl) {
@@ -54,7 +39,7 @@ std::vector<TCategoryData> ParseCategoryList(const std::string& text, const std:
     const size_t tab = line.find('\t');
     if (tab == std::string::npos)
       continue;
-    TCategoryData category{Trimmed(line.substr(0, tab)), Trimmed(line.substr(tab + 1))};
+    TCategoryData category{TrimControlBytes(line.substr(0, tab)), TrimControlBytes(line.substr(tab + 1))};
     if (category.name.empty() || category.url.empty())
       continue;
     try {
@@ -94,13 +79,14 @@ std::vector<DetectedBlogType> BlogDetector::Detect(const std::vector<TBlogConfig
   controller.SetLimits(ScriptLimits);
   for (const TBlogConfig& blogType : blogTypes) {
     try {
-      const std::string code = ScriptOf(blogType);
+      const std::string code = ReadBlogTypeScript(blogType);
       if (!MayDefine(code, "Detect"))
         continue;
       Load(controller, blogType, code);
       if (!controller.HasFunction("Detect"))
         continue;
-      const std::string reason = Trimmed(CallOrThrow(controller, "Detect", PageIn(blogType, Body, ContentType), PageUrl));
+      const std::string page = PageIn(blogType, Body, ContentType);
+      const std::string reason = TrimControlBytes(CallOrThrow(controller, "Detect", page, PageUrl));
       if (!reason.empty())
         found.push_back({blogType, reason});
     } catch (const TCanceled&) {
@@ -115,7 +101,7 @@ std::vector<DetectedBlogType> BlogDetector::Detect(const std::vector<TBlogConfig
 }
 
 std::vector<TCategoryData> BlogDetector::Categories(const TBlogConfig& blogType) {
-  const std::string code = ScriptOf(blogType);
+  const std::string code = ReadBlogTypeScript(blogType);
   if (!MayDefine(code, "GetCategoryList"))
     return {};
   TScriptController controller;
@@ -127,7 +113,7 @@ std::vector<TCategoryData> BlogDetector::Categories(const TBlogConfig& blogType)
     std::string page = PageIn(blogType, Body, ContentType);
     std::string pageUrl = PageUrl;
     if (controller.HasFunction("GetCategoryListUrl")) {
-      const std::string listUrl = Trimmed(CallOrThrow(controller, "GetCategoryListUrl", page, pageUrl));
+      const std::string listUrl = TrimControlBytes(CallOrThrow(controller, "GetCategoryListUrl", page, pageUrl));
       if (!listUrl.empty()) {
         const std::string body = Http.Get(ResolveUrlAgainst(pageUrl, listUrl));
         page = PageIn(blogType, body, Http.GetContentType());

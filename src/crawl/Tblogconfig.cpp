@@ -4,6 +4,8 @@
 #include "store/Tkfileutility.h"
 #include "text/Tcodepage.h"
 #include "text/Tkinifile.h"
+#include "text/Tktextfile.h"
+#include "text/Tktextlines.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -102,6 +104,13 @@ void TBlogConfigManager::LoadFrom(const std::string& folder) {
       LoadErrors.push_back("ブログの種類「" + config.GetName() + "」(" + name +
                            ") を読み込めません: " + problem + "。");
   }
+}
+
+std::string ReadBlogTypeScript(const TBlogConfig& blogType) {
+  std::string code;
+  for (const std::string& line : SplitLines(ReadTextFile(blogType.GetScriptPath())))
+    code += line + "\r\n";
+  return code;
 }
 
 int LookUpCodePage(const TBlogConfig& blogType) {

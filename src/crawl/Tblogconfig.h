@@ -36,6 +36,10 @@ private:
 // The code page of the blog type's charset name; -1 when the name is unknown.
 int LookUpCodePage(const TBlogConfig& blogType);
 
+// The blog type's script text, its lines ending in CR LF. Throws
+// std::runtime_error when the file cannot be read.
+std::string ReadBlogTypeScript(const TBlogConfig& blogType);
+
 // The blog types found in the blog type folder, in file name (byte) order.
 class TBlogConfigManager {
 public:

@@ -3,8 +3,6 @@
 #include "crawl/Tcrawllistener.h"
 #include "net/Tkurlkey.h"
 #include "net/Tpagefetch.h"
-#include "text/Tktextfile.h"
-#include "text/Tktextlines.h"
 
 #include <stdexcept>
 
@@ -51,10 +49,7 @@ std::string TCrawlJob::Absolute(const std::string& url) const {
 }
 
 std::string TCrawlJob::ReadScript() const {
-  std::string code;
-  for (const std::string& line : SplitLines(ReadTextFile(BlogConfig.GetScriptPath())))
-    code += line + "\r\n";
-  return code;
+  return ReadBlogTypeScript(BlogConfig);
 }
 
 void TCrawlJob::Log(const std::string& line) {
