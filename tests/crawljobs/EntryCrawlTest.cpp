@@ -492,8 +492,9 @@ TEST_F(EntryCrawlTest, AListThatEndsBadlyKeepsTheStoredEntriesItDidNotReach) {
     const size_t error = lines.size() - (c.message.empty() ? 2 : 3);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[error], c.error);
-    if (!c.message.empty())
+    if (!c.message.empty()) {
       EXPECT_NE(lines[error + 1].find(c.message), std::string::npos) << lines[error + 1];
+    }
     EXPECT_EQ(Urls().size(), 3u) << "nothing stored is lost: " << c.top;
   }
 
