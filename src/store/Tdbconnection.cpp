@@ -35,6 +35,10 @@ void TDbConnection::Open() {
   sqlite3_db_config(Handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(Handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   try {
+    // Exclusive before the first read: a file already in WAL mode then keeps its
+    // WAL index in memory, without a -shm file.
+    if (Mode != Durability::Default)
+      ExecuteDirect("PRAGMA locking_mode=EXCLUSIVE");
     // Reading the schema makes a file that is not a database fail now, not later.
     ExecuteDirect("select count(*) from sqlite_master");
     ApplyPragmas();
@@ -45,12 +49,14 @@ void TDbConnection::Open() {
 }
 
 void TDbConnection::ApplyPragmas() {
-  if (!ScratchMode)
+  if (Mode == Durability::Default)
     return;
+  // In WAL a commit is whole once written, so a kill at any moment leaves the last
+  // committed state; syncing would only guard against a power failure. A scratch
+  // file needs neither.
   ExecuteDirect("PRAGMA synchronous=OFF");
-  ExecuteDirect("PRAGMA journal_mode=MEMORY");
+  ExecuteDirect(Mode == Durability::WorkCopy ? "PRAGMA journal_mode=WAL" : "PRAGMA journal_mode=MEMORY");
   ExecuteDirect("PRAGMA cache_size=-131072");
-  ExecuteDirect("PRAGMA locking_mode=EXCLUSIVE");
 }
 
 void TDbConnection::Close() {

@@ -24,8 +24,12 @@ public:
   void Close();
   bool IsConnected() const { return Handle != nullptr; }
 
-  // Pragmas for a scratch file whose durability comes from saving it elsewhere.
-  void SetScratchMode(bool scratch) { ScratchMode = scratch; }
+  // Default: SQLite's own settings. Scratch: a file that is thrown away after
+  // use, never worth a journal. WorkCopy: a file of this program's alone whose
+  // committed state must survive the death of the process (recovery reads it),
+  // though not a power failure, which saving to the project file covers.
+  enum class Durability { Default, Scratch, WorkCopy };
+  void SetDurability(Durability durability) { Mode = durability; }
 
   // Runs SQL without parameters or results, reopening the connection if needed.
   void ExecuteDirect(const std::string& sql);
@@ -46,7 +50,7 @@ private:
 
   sqlite3* Handle = nullptr;
   std::string FileName;
-  bool ScratchMode = false;
+  Durability Mode = Durability::Default;
   std::uint64_t Generation = 0;
   std::unordered_map<std::string, sqlite3_stmt*> Cache;
 };

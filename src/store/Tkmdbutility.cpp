@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -40,4 +41,20 @@ void CompactDatabase(const std::string& source, const std::string& destination) 
   statement.reset();
   db.reset();
   FlushFile(destination);
+}
+
+void FoldWriteAheadLog(const std::string& path) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  std::unique_ptr<sqlite3, CloseDb> db(raw);
+  if (rc != SQLITE_OK)
+    throw TDbError((raw ? std::string(sqlite3_errmsg(raw)) : std::string(sqlite3_errstr(rc))) + ": " + path);
+  // Leaving WAL mode checkpoints the whole log and deletes it.
+  if (sqlite3_exec(db.get(), "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    Raise(db.get());
+}
+
+void RemoveJournalsOf(const std::string& path) {
+  for (const char* suffix : {"-wal", "-shm", "-journal"})
+    std::remove((path + suffix).c_str());
 }

@@ -1,6 +1,7 @@
 #include "store/Tksavefile.h"
 
 #include "store/Tkfileutility.h"
+#include "store/Tkmdbutility.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <stdexcept>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +20,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int MaxLinkHops = 40;
+
+const char* const TempInfix = ".tocwerk-";
+// Room for the infix, the random part and a journal's suffix within NAME_MAX.
+constexpr std::size_t MaxNameInTemp = 200;
 
 const char* const FolderUnusable = "保存先のフォルダーが存在しないか、書き込みが許可されていません。";
 
@@ -82,6 +88,36 @@ void TakeOverAttributes(const std::string& temp, const TSaveTarget& target) {
     throw std::runtime_error(WithSystemError("アクセス権を設定できません。", errno));
 }
 
+// "." and as much of the file's name as fits, cut between UTF-8 characters.
+std::string TempPrefix(const std::string& path) {
+  std::string name = fs::path(path).filename().string();
+  if (name.size() > MaxNameInTemp) {
+    std::size_t cut = MaxNameInTemp;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+      --cut;
+    name.resize(cut);
+  }
+  return "." + name + TempInfix;
+}
+
+bool IsJournalName(const std::string& name) {
+  for (const char* suffix : {"-journal", "-wal", "-shm"})
+    if (name.ends_with(suffix))
+      return true;
+  return false;
+}
+
+// A save that still runs holds its project lock (flock) on its temporary file.
+bool IsAbandoned(const std::string& temp) {
+  const int fd = open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0)
+    return false;
+  struct stat status {};
+  const bool abandoned = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0;
+  close(fd);
+  return abandoned;
+}
+
 }
 
 std::string CannotSaveMessage(const std::string& shown, const std::string& reason) {
@@ -110,9 +146,9 @@ std::string CreateSaveTemp(const TSaveTarget& target) {
   std::random_device seed;
   std::mt19937 random(seed());
   std::uniform_int_distribution<std::size_t> pick(0, sizeof Letters - 2);
-  const std::string folder = FolderOf(target.Path);
+  const std::string prefix = FolderOf(target.Path) + TempPrefix(target.Path);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = folder + ".tocwerk-";
+    std::string name = prefix;
     for (int i = 0; i < 8; ++i)
       name += Letters[pick(random)];
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -133,8 +169,27 @@ void CommitSave(const std::string& temp, const TSaveTarget& target) {
     if (std::rename(temp.c_str(), target.Path.c_str()) != 0)
       throw std::runtime_error(WithSystemError("ファイルを置き換えられません。", errno));
   } catch (const std::exception& e) {
-    std::remove(temp.c_str());
+    RemoveSaveTemp(temp);
     Refuse(target.Shown, e.what());
   }
+  RemoveJournalsOf(temp);
   FlushFolderOf(target.Path);
+}
+
+void RemoveSaveTemp(const std::string& temp) {
+  std::remove(temp.c_str());
+  RemoveJournalsOf(temp);
+}
+
+void RemoveStaleSaveTemps(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string prefix = TempPrefix(target);
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix) || IsJournalName(name))
+      continue;
+    if (IsAbandoned(folder + name))
+      RemoveSaveTemp(folder + name);
+  }
 }

@@ -18,9 +18,17 @@ std::string CannotSaveMessage(const std::string& shown, const std::string& reaso
 // Throws std::runtime_error with the message above.
 TSaveTarget ResolveSaveTarget(const std::string& path);
 
-// A new, empty file with a short unique name in the target's folder, so that a
-// long file name still leaves room for it.
+// A new, empty file in the target's folder, named ".NAME.tocwerk-XXXXXXXX" after
+// the target (cut so that a long file name still leaves room). The saver holds the
+// project lock on it from its creation until it has become the project file.
 std::string CreateSaveTemp(const TSaveTarget& target);
+
+// Removes what saves of the target that died left beside it (their temporary files
+// and journals), leaving those whose saver still holds them.
+void RemoveStaleSaveTemps(const std::string& target);
+
+// Removes a temporary file of a save and its journals.
+void RemoveSaveTemp(const std::string& temp);
 
 // Gives temp the permissions (and, for root, the owner) of the file it replaces,
 // flushes it, renames it over the target and flushes the folder. On failure the

@@ -1,5 +1,7 @@
 #include "store/Tkworkcopy.h"
 
+#include "store/Tkmdbutility.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -133,8 +135,10 @@ int LockSide(const std::string& sidePath) {
 }
 
 void RemoveFiles(const std::string& workFile) {
-  std::remove(OpeningCopyOf(workFile).c_str());
-  std::remove(workFile.c_str());
+  for (const std::string& database : {OpeningCopyOf(workFile), workFile}) {
+    std::remove(database.c_str());
+    RemoveJournalsOf(database);
+  }
   std::remove((workFile + SideSuffix).c_str());
 }
 
@@ -211,7 +215,12 @@ std::vector<TWorkCopyInfo> ListOrphanedWorkCopies() {
     struct stat work {};
     if (stat(info.WorkFile.c_str(), &work) == 0 && S_ISREG(work.st_mode) && work.st_size > 0) {
       std::remove(OpeningCopyOf(info.WorkFile).c_str());
+      RemoveJournalsOf(OpeningCopyOf(info.WorkFile));
       info.Modified = work.st_mtime;
+      // Recent changes may still be only in the write-ahead log.
+      struct stat log {};
+      if (stat((info.WorkFile + "-wal").c_str(), &log) == 0)
+        info.Modified = std::max(info.Modified, log.st_mtime);
       orphans.push_back(std::move(info));
     } else {
       RemoveFiles(info.WorkFile);

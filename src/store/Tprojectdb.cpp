@@ -32,7 +32,7 @@ std::string CanonicalName(const std::string& path) {
 }
 
 TProjectDb::TProjectDb() : Query(Connection), WorkFileName(Work.GetPath()) {
-  Connection.SetScratchMode(true);
+  Connection.SetDurability(TDbConnection::Durability::WorkCopy);
   Connection.SetFileName(WorkFileName);
 }
 
@@ -62,6 +62,8 @@ void TProjectDb::Open(const std::string& fileName, const SettingsReader& readSet
     return;
   if (!alreadyHeld)
     Lock = std::move(lock);
+  if (Lock.Held())
+    RemoveStaleSaveTemps(CanonicalName(fileName));
   RememberProject(fileName, Lock.Held() ? Lock.Identity()
                                         : exists ? TFileIdentity::Of(current) : TFileIdentity{});
 }
@@ -78,6 +80,11 @@ void TProjectDb::New(const std::string& blankFileName) {
 
 void TProjectDb::Recover(const TWorkCopyInfo& orphan, const SettingsReader& readSettings) {
   TWorkCopyClaim claim(orphan);
+  try {
+    FoldWriteAheadLog(orphan.WorkFile);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(NotAProjectMessage(orphan.WorkFile, e.what()));
+  }
   Adopt(orphan.WorkFile, orphan.WorkFile, readSettings);
   claim.Remove();
   FileName = orphan.ProjectFile.empty() ? WorkFileName : orphan.ProjectFile;
@@ -102,6 +109,7 @@ void TProjectDb::Adopt(const std::string& source, const std::string& shownName,
                        const SettingsReader& readSettings) {
   const std::string temp = OpeningCopyOf(WorkFileName);
   std::remove(temp.c_str());
+  RemoveJournalsOf(temp);
   if (!CopyFiles(source, temp, false)) {
     std::remove(temp.c_str());
     throw std::runtime_error(CopyFailed);
@@ -120,12 +128,15 @@ void TProjectDb::Adopt(const std::string& source, const std::string& shownName,
       throw std::runtime_error(NotAProjectMessage(shownName, e.what()));
     }
     Close();
+    // A log left beside the old working copy would be replayed into the new one.
+    RemoveJournalsOf(WorkFileName);
     if (std::rename(temp.c_str(), WorkFileName.c_str()) != 0)
       throw std::runtime_error(CopyFailed);
   } catch (...) {
     Close();
     Connection.SetFileName(WorkFileName);
     std::remove(temp.c_str());
+    RemoveJournalsOf(temp);
     throw;
   }
   Connect(WorkFileName);
@@ -149,15 +160,17 @@ void TProjectDb::SaveTo(const std::string& fileName) {
   const TSaveTarget target = ResolveSaveTarget(fileName);
   TProjectLock replaced;
   CheckSaveTarget(fileName, target.Path, target.Exists, replaced);
+  RemoveStaleSaveTemps(target.Path);
   Close();
   const std::string temp = CreateSaveTemp(target);
   TProjectLock saved;
   try {
-    CompactDatabase(WorkFileName, temp);
-    // Nobody knows the new file yet: its lock is ours before it takes the name.
+    // Locked from the start, so that nobody takes it for a dead save's leftover; the
+    // lock goes with it when it takes the project's name.
     saved = TProjectLock::Acquire(temp, fileName);
+    CompactDatabase(WorkFileName, temp);
   } catch (const std::exception& e) {
-    std::remove(temp.c_str());
+    RemoveSaveTemp(temp);
     throw std::runtime_error(
         CannotSaveMessage(fileName, std::string("プロジェクトを書き出せませんでした。(") + e.what() + ")"));
   }

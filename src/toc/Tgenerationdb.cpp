@@ -91,7 +91,7 @@ void ExportSettings(TDbQuery& query, const std::vector<std::string>& settings) {
 
 void WriteRows(const std::string& path, TProjectDb& db, const std::vector<std::string>& settings) {
   TDbConnection connection;
-  connection.SetScratchMode(true);
+  connection.SetDurability(TDbConnection::Durability::Scratch);
   connection.SetFileName(path);
   {
     TDbQuery query(connection);

@@ -236,7 +236,8 @@ TEST_F(MainWindowProjectFilesTest, TheWorkOfACrashedRunIsOfferedForRecovery) {
   const auto now = std::filesystem::file_time_type::clock::now();
   for (const TWorkCopyInfo& orphan : orphans) {
     const auto age = order.end() - std::find(order.begin(), order.end(), orphan.ProjectFile);
-    std::filesystem::last_write_time(orphan.WorkFile, now - std::chrono::minutes(age));
+    for (const std::string& file : {orphan.WorkFile, orphan.WorkFile + "-wal"})
+      std::filesystem::last_write_time(file, now - std::chrono::minutes(age));
   }
 
   const QString question = u"前回異常終了したときの作業内容があります。復元しますか？"_s;
