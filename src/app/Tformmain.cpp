@@ -177,9 +177,7 @@ void TFormMain::StartupIdle() {
       Templates.LoadFrom(TemplateFolder);
     FillTemplateList();
     ActionFileNewExecute();
-    OfferRecovery();
-    if (!StartupProject.isEmpty())
-      RunCommand([this] { OpenProject(StartupProject); });
+    OpenStartupProject(OfferRecovery());
     FormResize();
     Started = true;
   } catch (const std::exception& error) {
@@ -218,11 +216,24 @@ void TFormMain::UpdateCaption(const std::string& fileName) {
   setWindowTitle(Modified ? caption + u"*"_s : caption);
 }
 
+// Whatever marks the project modified may have changed its settings, which
+// otherwise live only in the controls until Save.
 void TFormMain::SetModified(bool modified) {
+  if (modified)
+    KeepSettingsInWorkCopy();
   if (Modified == modified)
     return;
   Modified = modified;
   UpdateCaption(CaptionFileName);
+}
+
+// Only a safety net for recovery: Save writes them again and reports what fails.
+void TFormMain::KeepSettingsInWorkCopy() {
+  try {
+    CollectProjectSettings(Project);
+    Project.StoreSettings(*Db);
+  } catch (const std::exception&) {
+  }
 }
 
 TBlogConfig TFormMain::GetSelectedBlogType() const {

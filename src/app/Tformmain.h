@@ -127,12 +127,15 @@ private:
   void SetActionIcons();
   void WatchProjectControls();
   void LoadBlogTypes();
-  // Offers the working copies of runs that crashed for recovery.
-  void OfferRecovery();
+  // Offers the working copies of runs that crashed for recovery; true when one was
+  // recovered.
+  bool OfferRecovery();
+  void OpenStartupProject(bool recovered);
   void RecoverWorkCopy(const TWorkCopyInfo& orphan);
   // Before New, Open or closing: false when the user cancelled, or chose to save
   // and the save did not happen.
   bool AskToSaveChanges();
+  void KeepSettingsInWorkCopy();
   bool SaveProjectAs();
   bool SaveProject();
   void FormClose();

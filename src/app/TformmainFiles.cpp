@@ -14,6 +14,9 @@ using namespace Qt::StringLiterals;
 const QString ProjectFilter = u"Tocwerkプロジェクトファイル (*.proj);;すべてのファイル (*)"_s;
 const QString UnsavedQuestion = u"プロジェクトは変更されています。保存しますか？"_s;
 const QString RecoveryQuestion = u"前回異常終了したときの作業内容があります。復元しますか？"_s;
+const QString NotOpenedAfterRecovery =
+    u"復元した作業内容を開いているため、次のファイルは開きませんでした。\n"
+    u"復元した内容を保存してから開いてください。\n\n%1"_s;
 enum UnsavedAnswer { AnswerSave, AnswerDiscard, AnswerCancel };
 enum RecoveryAnswer { AnswerRecover, AnswerDelete, AnswerLater };
 
@@ -82,9 +85,11 @@ bool TFormMain::SaveProjectAs() {
   if (!fileName)
     return false;
   TBusyCursor busy;
-  Project = TProject();
-  CollectProjectSettings(Project);
-  Project.Save(fileName->toStdString(), *Db);
+  // A failed save keeps the file the project had, for the next Save.
+  TProject saved;
+  CollectProjectSettings(saved);
+  saved.Save(fileName->toStdString(), *Db);
+  Project = std::move(saved);
   SetModified(false);
   UpdateCaption(Project.GetFileName());
   return true;
@@ -133,7 +138,7 @@ void TFormMain::CollectProjectSettings(TProject& project) {
 
 // A restored working copy replaces the current project, so once one is restored
 // the others wait for the next start.
-void TFormMain::OfferRecovery() {
+bool TFormMain::OfferRecovery() {
   std::vector<TWorkCopyInfo> orphans;
   RunCommand([&orphans] { orphans = TProjectDb::ListOrphanedWorkCopies(); });
   for (const TWorkCopyInfo& orphan : orphans) {
@@ -142,8 +147,20 @@ void TFormMain::OfferRecovery() {
     if (answer == AnswerDelete)
       RunCommand([&orphan] { TProjectDb::DiscardOrphanedWorkCopy(orphan); });
     if (answer == AnswerRecover && RunCommand([this, &orphan] { RecoverWorkCopy(orphan); }))
-      return;
+      return true;
   }
+  return false;
+}
+
+// A project file named at the start opens unless a recovered project holds the
+// window: opening it would throw the recovered work away.
+void TFormMain::OpenStartupProject(bool recovered) {
+  if (StartupProject.isEmpty())
+    return;
+  if (recovered)
+    TPrompts::Get().Message(this, TPrompts::Icon::Information, NotOpenedAfterRecovery.arg(StartupProject));
+  else
+    RunCommand([this] { OpenProject(StartupProject); });
 }
 
 void TFormMain::RecoverWorkCopy(const TWorkCopyInfo& orphan) {

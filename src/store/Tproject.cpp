@@ -55,17 +55,21 @@ void TProject::ReadSettings(TProjectDb& db) {
 }
 
 void TProject::Save(const std::string& fileName, TProjectDb& db) {
-  db.Query.Close();
   try {
-    TDbTransaction transaction(db.GetConnection());
-    WriteSettings(db);
-    transaction.Commit();
+    StoreSettings(db);
   } catch (const std::exception& e) {
     throw std::runtime_error(
         CannotSaveMessage(fileName, std::string("設定を書き込めませんでした。(") + e.what() + ")"));
   }
   db.SaveTo(fileName);
   FileName = fileName;
+}
+
+void TProject::StoreSettings(TProjectDb& db) const {
+  db.Query.Close();
+  TDbTransaction transaction(db.GetConnection());
+  WriteSettings(db);
+  transaction.Commit();
 }
 
 void TProject::WriteSettings(TProjectDb& db) const {

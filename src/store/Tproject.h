@@ -45,6 +45,9 @@ public:
   void Recover(const TWorkCopyInfo& orphan, TProjectDb& db);
   // Writes the settings into the working copy, then saves it as the project file.
   void Save(const std::string& fileName, TProjectDb& db);
+  // Writes the settings into the working copy only, so that recovering it after a
+  // crash brings them back.
+  void StoreSettings(TProjectDb& db) const;
 
 private:
   void ReadSettings(TProjectDb& db);

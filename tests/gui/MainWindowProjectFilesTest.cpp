@@ -4,7 +4,14 @@
 #include "MainWindowFixture.h"
 
 #include "store/Tentry.h"
+#include "store/Tkmdbutility.h"
 #include "store/Tkworkcopy.h"
+#include "ModalDialogs.h"
+#include "ui/Tformcategory.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <algorithm>
 #include <chrono>
@@ -118,7 +125,7 @@ TEST_F(MainWindowProjectFilesTest, SettingsOnScreenSurviveSaveNewAndOpen) {
   }
 }
 
-TEST_F(MainWindowProjectFilesTest, AFailedOpenKeepsTheCurrentProject) {
+TEST_F(MainWindowProjectFilesTest, AFailedOpenOrSaveAsKeepsTheCurrentProject) {
   TFormMain& window = StartWindow(BlogTypes({"ブログA"}));
   const QString good = QString::fromStdString(SavedProject("good.proj", "http://good.example/"));
   Prompts->ExpectOpenFile(good);
@@ -144,6 +151,18 @@ TEST_F(MainWindowProjectFilesTest, AFailedOpenKeepsTheCurrentProject) {
     EXPECT_EQ(window.GetUi().EditEntryUrl->text(), u"http://good.example/"_s);
     EXPECT_EQ(GetMaxEntryId(window.GetDb(), false), 1) << "the working copy is untouched";
   }
+
+  Prompts->ExpectSaveFile(QString::fromStdString(Files.File("no-such-folder/copy.proj")));
+  Prompts->ExpectMessage(u"に保存できません。"_s);
+  Trigger(window, "ActionFileSaveAs");
+  EXPECT_EQ(window.GetProject().GetFileName(), good.toStdString());
+  Trigger(window, "ActionFileSave");
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk - good.proj"_s) << "Save goes to the file the window had";
+  TProjectDb reader;
+  reader.SetReadOnly(true);
+  TProject reread;
+  reread.Load(good.toStdString(), reader);
+  EXPECT_EQ(GetMaxEntryId(reader, false), 1);
 }
 
 TEST_F(MainWindowProjectFilesTest, UnsavedWorkIsOnlyDroppedWhenTheUserSaysSo) {
@@ -261,6 +280,63 @@ TEST_F(MainWindowProjectFilesTest, TheWorkOfACrashedRunIsOfferedForRecovery) {
   TProject reread;
   reread.Load(restored, reader);
   EXPECT_EQ(GetMaxEntryId(reader, false), 1) << "Save writes the recovered work to its project file";
+}
+
+// What the user changes on screen is in the working copy at once, so that a crash
+// before Save loses none of it: the image of the working copy as a crash would
+// leave it, journal and all, reads back as the screen showed it.
+TEST_F(MainWindowProjectFilesTest, SettingsEditedOnScreenAreInTheWorkingCopyBeforeSave) {
+  TFormMain& window = StartWindow(BlogTypes({"ブログA", "ブログB"}));
+  Ui::TFormMain& form = window.GetUi();
+  form.ComboBoxBlogType->setCurrentIndex(1);
+  emit form.ComboBoxBlogType->activated(1);
+  QTest::keyClicks(form.EditEntryUrl, u"http://edited.example/"_s);
+  WhenShown<TFormCategory>([](TFormCategory& dialog) {
+    dialog.findChild<QLineEdit*>(u"EditName"_s)->setText(u"日記"_s);
+    dialog.findChild<QLineEdit*>(u"EditUrl"_s)->setText(u"http://edited.example/diary/"_s);
+    dialog.findChild<QDialogButtonBox*>(u"ButtonBox"_s)->button(QDialogButtonBox::Ok)->click();
+  });
+  form.ButtonInsertCategory->click();
+  ASSERT_GT(form.EditHtmlConf->rowCount(), 0);
+  const std::string settingName = form.EditHtmlConf->item(0, 0)->text().toStdString();
+  form.EditHtmlConf->item(0, 1)->setText(u"編集した値"_s);
+
+  const std::string image = Files.File("image.proj");
+  for (const std::string suffix : {"", "-wal"})
+    std::filesystem::copy_file(window.GetDb().GetWorkFileName() + suffix, image + suffix);
+  FoldWriteAheadLog(image);
+  TProjectDb reader;
+  reader.SetReadOnly(true);
+  TProject crashed;
+  crashed.Load(image, reader);
+  EXPECT_EQ(crashed.GetBlogTypeName(), "ブログB");
+  EXPECT_EQ(crashed.GetEntryUrl(), "http://edited.example/");
+  ASSERT_EQ(crashed.GetCategoryCount(), 1u);
+  EXPECT_EQ(crashed.GetCategory(0).url, "http://edited.example/diary/");
+  EXPECT_EQ(crashed.GetHtmlSettings()[settingName], "編集した値");
+}
+
+// Started with a project file while a crashed run's work waits, the window keeps
+// the work it recovered and says that the file was not opened.
+TEST_F(MainWindowProjectFilesTest, AProjectNamedAtTheStartDoesNotReplaceRecoveredWork) {
+  const std::string crashed = SavedProject("crashed.proj", "http://crashed.example/");
+  const std::string named = SavedProject("named.proj", "http://named.example/");
+  CrashAfter([&crashed](TProjectDb& db) {
+    TProject loaded;
+    loaded.Load(crashed, db);
+    InsertEntry(db, "http://crashed.example/1", "保存していない記事", 45000, false);
+  });
+  Prompts->ExpectChoice(u"前回異常終了したときの作業内容があります。"_s, 0);
+  Prompts->ExpectMessage(u"次のファイルは開きませんでした。"_s);
+  auto window = std::make_unique<TFormMain>();
+  window->SetBlogTypeFolder(BlogTypes({"ブログA"}));
+  window->SetStartupProject(QString::fromStdString(named));
+  window->show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->IsStarted(); }, 10000));
+  EXPECT_NE(Prompts->GetSeen().back().Text.indexOf(QString::fromStdString(named)), -1);
+  EXPECT_EQ(window->GetUi().EditEntryUrl->text(), u"http://crashed.example/"_s);
+  EXPECT_EQ(GetMaxEntryId(window->GetDb(), false), 1) << "the recovered entry is still there";
+  Windows.push_back(std::move(window));
 }
 
 }
