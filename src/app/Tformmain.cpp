@@ -135,7 +135,9 @@ void TFormMain::CreatePopupMenus() {
 // Only the user's own changes mark the project modified: filling the controls
 // from a project goes through signals that these do not listen to.
 void TFormMain::WatchProjectControls() {
-  connect(Form->ComboBoxBlogType, &QComboBox::activated, this, [this] {
+  connect(Form->ComboBoxBlogType, &QComboBox::activated, this, [this](int index) {
+    if (index == LoadedBlogTypeIndex)
+      return;
     SetModified(true);
     RunCommand([this] { ComboBoxBlogTypeChange(); });
   });
@@ -238,6 +240,7 @@ std::string TFormMain::GetDbFolder() const {
 }
 
 void TFormMain::ComboBoxBlogTypeChange() {
+  LoadedBlogTypeIndex = Form->ComboBoxBlogType->currentIndex();
   Form->ComboBoxBlogType->setStatusTip(QString::fromStdString(GetSelectedBlogType().GetSimpleText()));
 }
 

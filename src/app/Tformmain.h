@@ -149,6 +149,8 @@ private:
   bool Started = false;
   bool StartupFailed = false;
   bool Modified = false;
+  // The blog type whose description the list shows; choosing it again is no change.
+  int LoadedBlogTypeIndex = -1;
 
   // Destroyed in the reverse order: BlogTypes first, Project last.
   TProject Project;
