@@ -2,6 +2,7 @@
 
 #include "net/Tappconfig.h"
 #include "store/Tkappfolder.h"
+#include "toc/Tgenerationdb.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
@@ -172,6 +173,7 @@ void TFormMain::StartupIdle() {
   try {
     TAppConfig* config = TAppConfig::GetInstance();
     config->Load(config->GetFileName());
+    RemoveStaleGenerationDbs();
     LoadBlogTypes();
     if (TemplateFolder.empty())
       Templates.Load();
@@ -276,10 +278,11 @@ void TFormMain::ActionFileCloseExecute() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (Db && !StartupFailed && !AskToSaveChanges()) {
+  if (!AskToCloseWithPrograms() || (Db && !StartupFailed && !AskToSaveChanges())) {
     event->ignore();
     return;
   }
+  LeaveTemplateProgramsRunning();
   FormClose();
   event->accept();
 }

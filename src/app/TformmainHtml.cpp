@@ -10,6 +10,7 @@
 
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -48,11 +49,39 @@ TTemplateSettingRows ReadSettingRows(const QTableWidget& editor) {
   return rows;
 }
 
-QString ExitMessage(int exitStatus, const QString& standardError) {
-  QString message = u"テンプレートプログラムがエラーで終了しました（終了コード %1）。"_s.arg(exitStatus);
-  if (!standardError.trimmed().isEmpty())
-    message += u"\n\n"_s + standardError.trimmed();
-  return message;
+const QString RunningQuestion =
+    u"テンプレートプログラムが実行中です。\n終わるまで待ちますか、中止しますか、それとも実行したまま閉じますか？"_s;
+enum RunningAnswer { AnswerWait, AnswerStop, AnswerLeave, AnswerKeepOpen };
+
+constexpr int ShownErrorLines = 15;
+constexpr int ShownLineLength = 200;
+
+// The last lines of a program's standard error, each short enough for a box.
+QString LastLines(const QString& text) {
+  QStringList lines = text.split(u'\n');
+  if (lines.size() > ShownErrorLines)
+    lines = lines.mid(lines.size() - ShownErrorLines);
+  for (QString& line : lines)
+    if (line.size() > ShownLineLength)
+      line = line.left(ShownLineLength) + u"…"_s;
+  return lines.join(u'\n');
+}
+
+// What happened, with the last lines of the program's standard error; what was
+// kept of it is behind 詳細 when those lines do not show it all.
+void ShowProgramError(QWidget* parent, const QString& summary, const QString& standardError) {
+  const QString errors = standardError.trimmed();
+  if (errors.isEmpty()) {
+    TPrompts::Get().Message(parent, TPrompts::Icon::Error, summary);
+    return;
+  }
+  const QString last = LastLines(errors);
+  TPrompts::Get().MessageWithDetails(parent, TPrompts::Icon::Error, summary + u"\n\n"_s + last,
+                                     last == errors ? QString() : errors);
+}
+
+QString ExitMessage(int exitStatus) {
+  return u"テンプレートプログラムがエラーで終了しました（終了コード %1）。"_s.arg(exitStatus);
 }
 
 }
@@ -110,7 +139,7 @@ void TFormMain::CollectTemplateSettings(TProject& project) {
 }
 
 // The template program runs on after the status dialog has closed; its watcher
-// reports how it ended and then goes.
+// and its notice in the status bar stay until it has ended.
 void TFormMain::ActionHtmlMakeExecute() {
   if (Form->ComboBoxHtmlTemplate->currentIndex() < 0) {
     TPrompts::Get().Message(this, TPrompts::Icon::Warning, QString::fromUtf8(NoTemplateMessage));
@@ -124,39 +153,89 @@ void TFormMain::ActionHtmlMakeExecute() {
 
   const THtmlTemplate htmlTemplate = GetSelectedTemplate();
   auto* watcher = new TTemplateProgramWatcher(this);
-  TOutputNotice* notice = findChild<TOutputNotice*>();
-  if (!notice) {
-    notice = new TOutputNotice(this);
-    statusBar()->addWidget(notice, 1);
-  }
-  const QString output = *outputFile;
-  connect(watcher, &TTemplateProgramWatcher::Finished, this,
-          [this, watcher, notice, output](int exitStatus, const QString& standardError) {
-            watcher->deleteLater();
-            if (exitStatus == 0) {
-              notice->ShowDone(output);
-              return;
-            }
-            notice->Clear();
-            TPrompts::Get().Message(this, TPrompts::Icon::Error, ExitMessage(exitStatus, standardError));
-          });
-  connect(watcher, &TTemplateProgramWatcher::Failed, this, [this, watcher, notice](const QString& message) {
-    watcher->deleteLater();
-    notice->Clear();
-    TPrompts::Get().Message(this, TPrompts::Icon::Error, message);
-  });
+  TOutputNotice* notice = AddOutputNotice(*outputFile);
+  WatchTemplateProgram(watcher, notice, *outputFile);
 
   TFormMakingHtmlStatus dialog(this);
   dialog.SetDataFile(GetDbFolder() + "html.mdb");
   dialog.SetHtmlConfig(ReadSettingRows(*Form->EditHtmlConf).Lines());
   dialog.SetDb(Db.get());
   dialog.SetTemplate(&htmlTemplate);
-  dialog.SetOutputFile(output.toStdString());
+  dialog.SetOutputFile(outputFile->toStdString());
   dialog.SetWatcher(watcher);
-  notice->ShowRunning(output);
   dialog.exec();
   if (dialog.GetOutcome().Result != TMakingHtmlOutcome::Kind::Started) {
-    notice->Clear();
+    delete notice;
     delete watcher;
   }
+}
+
+// Each run has its own notice; those of runs that are over make room.
+TOutputNotice* TFormMain::AddOutputNotice(const QString& outputFile) {
+  for (TOutputNotice* old : statusBar()->findChildren<TOutputNotice*>())
+    if (old->IsDone())
+      delete old;
+  auto* notice = new TOutputNotice(statusBar());
+  // A permanent widget stays while a status tip shows.
+  statusBar()->addPermanentWidget(notice, 1);
+  notice->ShowRunning(outputFile);
+  return notice;
+}
+
+void TFormMain::WatchTemplateProgram(TTemplateProgramWatcher* watcher, TOutputNotice* notice,
+                                     const QString& outputFile) {
+  connect(notice, &TOutputNotice::StopRequested, watcher, &TTemplateProgramWatcher::Stop);
+  const auto ended = [this, watcher, notice](bool keepNotice) {
+    watcher->deleteLater();
+    if (!keepNotice)
+      notice->deleteLater();
+    if (CloseWhenProgramsEnd && RunningTemplatePrograms().isEmpty())
+      QTimer::singleShot(0, this, &QWidget::close);
+  };
+  connect(watcher, &TTemplateProgramWatcher::Finished, this,
+          [this, notice, outputFile, ended](int exitStatus, const QString& standardError) {
+            if (exitStatus == 0)
+              notice->ShowDone(outputFile);
+            else
+              ShowProgramError(this, ExitMessage(exitStatus), standardError);
+            ended(exitStatus == 0);
+          });
+  connect(watcher, &TTemplateProgramWatcher::Failed, this,
+          [this, ended](const QString& message, const QString& standardError) {
+            ShowProgramError(this, message, standardError);
+            ended(false);
+          });
+  connect(watcher, &TTemplateProgramWatcher::Stopped, this, [ended] { ended(false); });
+}
+
+QList<TTemplateProgramWatcher*> TFormMain::RunningTemplatePrograms() const {
+  QList<TTemplateProgramWatcher*> running;
+  for (TTemplateProgramWatcher* watcher : findChildren<TTemplateProgramWatcher*>(Qt::FindDirectChildrenOnly))
+    if (watcher->IsRunning())
+      running.append(watcher);
+  return running;
+}
+
+// Closing while programs run: wait for them, stop them, or leave them running.
+// Waiting and stopping close the window once they have ended.
+bool TFormMain::AskToCloseWithPrograms() {
+  CloseWhenProgramsEnd = false;
+  const QList<TTemplateProgramWatcher*> running = RunningTemplatePrograms();
+  if (running.isEmpty())
+    return true;
+  const int answer = TPrompts::Get().Choose(
+      this, TPrompts::Icon::Question, RunningQuestion,
+      {u"終わるまで待つ"_s, u"中止して閉じる"_s, u"実行したまま閉じる"_s, u"キャンセル"_s}, AnswerKeepOpen);
+  if (answer == AnswerWait || answer == AnswerStop) {
+    CloseWhenProgramsEnd = true;
+    if (answer == AnswerStop)
+      for (TTemplateProgramWatcher* watcher : running)
+        watcher->Stop();
+  }
+  return answer == AnswerLeave;
+}
+
+void TFormMain::LeaveTemplateProgramsRunning() {
+  for (TTemplateProgramWatcher* watcher : RunningTemplatePrograms())
+    watcher->Release();
 }
