@@ -2,6 +2,7 @@
 
 #include "net/Tappconfig.h"
 #include "store/Tkappfolder.h"
+#include "toc/Tgenerationdb.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
@@ -135,7 +136,9 @@ void TFormMain::CreatePopupMenus() {
 // Only the user's own changes mark the project modified: filling the controls
 // from a project goes through signals that these do not listen to.
 void TFormMain::WatchProjectControls() {
-  connect(Form->ComboBoxBlogType, &QComboBox::activated, this, [this] {
+  connect(Form->ComboBoxBlogType, &QComboBox::activated, this, [this](int index) {
+    if (index == LoadedBlogTypeIndex)
+      return;
     SetModified(true);
     RunCommand([this] { ComboBoxBlogTypeChange(); });
   });
@@ -170,6 +173,7 @@ void TFormMain::StartupIdle() {
   try {
     TAppConfig* config = TAppConfig::GetInstance();
     config->Load(config->GetFileName());
+    RemoveStaleGenerationDbs();
     LoadBlogTypes();
     if (TemplateFolder.empty())
       Templates.Load();
@@ -249,6 +253,7 @@ std::string TFormMain::GetDbFolder() const {
 }
 
 void TFormMain::ComboBoxBlogTypeChange() {
+  LoadedBlogTypeIndex = Form->ComboBoxBlogType->currentIndex();
   Form->ComboBoxBlogType->setStatusTip(QString::fromStdString(GetSelectedBlogType().GetSimpleText()));
 }
 
@@ -284,10 +289,11 @@ void TFormMain::ActionFileCloseExecute() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (Db && !StartupFailed && !AskToSaveChanges()) {
+  if (!AskToCloseWithPrograms() || (Db && !StartupFailed && !AskToSaveChanges())) {
     event->ignore();
     return;
   }
+  LeaveTemplateProgramsRunning();
   FormClose();
   event->accept();
 }

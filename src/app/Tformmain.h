@@ -15,6 +15,8 @@ class QMenu;
 class QTimer;
 class TCommentFilter;
 class TCommentListModel;
+class TOutputNotice;
+class TTemplateProgramWatcher;
 struct TWorkCopyInfo;
 
 namespace Ui {
@@ -139,6 +141,13 @@ private:
   bool SaveProjectAs();
   bool SaveProject();
   void FormClose();
+  // The template programs of make runs.
+  TOutputNotice* AddOutputNotice(const QString& outputFile);
+  void WatchTemplateProgram(TTemplateProgramWatcher* watcher, TOutputNotice* notice, const QString& outputFile);
+  QList<TTemplateProgramWatcher*> RunningTemplatePrograms() const;
+  // Before closing: true when the window may close now.
+  bool AskToCloseWithPrograms();
+  void LeaveTemplateProgramsRunning();
 
   std::unique_ptr<Ui::TFormMain> Form;
   QMenu* PopupMenuCategory = nullptr;
@@ -152,6 +161,10 @@ private:
   bool Started = false;
   bool StartupFailed = false;
   bool Modified = false;
+  // The user chose to close once the running template programs have ended.
+  bool CloseWhenProgramsEnd = false;
+  // The blog type whose description the list shows; choosing it again is no change.
+  int LoadedBlogTypeIndex = -1;
 
   // Destroyed in the reverse order: BlogTypes first, Project last.
   TProject Project;

@@ -53,12 +53,12 @@ void TFormMain::ActionUpdateCategoryExecute() {
   SetModified(true);
 }
 
-// The box has the one OK button; closing it any other way keeps the row.
+// Esc and the close box keep the row, as キャンセル does.
 void TFormMain::ActionDeleteCategoryExecute() {
   QTreeWidgetItem* row = SelectedRow(*Form->ListViewCategory);
   if (!row)
     return;
-  if (TPrompts::Get().Choose(this, TPrompts::Icon::Question, DeleteQuestion, {u"OK"_s}) != 0)
+  if (TPrompts::Get().Choose(this, TPrompts::Icon::Question, DeleteQuestion, {u"削除"_s, u"キャンセル"_s}, 1) != 0)
     return;
   delete row;
   SetModified(true);

@@ -98,11 +98,11 @@ bool TFormMain::SaveProjectAs() {
 bool TFormMain::AskToSaveChanges() {
   if (!Modified)
     return true;
-  const std::optional<int> answer = TPrompts::Get().Choose(
-      this, TPrompts::Icon::Question, UnsavedQuestion, {u"保存"_s, u"保存しない"_s, u"キャンセル"_s});
-  if (!answer || *answer == AnswerCancel)
+  const int answer = TPrompts::Get().Choose(this, TPrompts::Icon::Question, UnsavedQuestion,
+                                            {u"保存"_s, u"保存しない"_s, u"キャンセル"_s}, AnswerCancel);
+  if (answer == AnswerCancel)
     return false;
-  if (*answer == AnswerDiscard)
+  if (answer == AnswerDiscard)
     return true;
   bool saved = false;
   RunCommand([this, &saved] { saved = SaveProject(); });
@@ -112,8 +112,10 @@ bool TFormMain::AskToSaveChanges() {
 void TFormMain::ApplyProjectSettings(const TProject& project) {
   QComboBox* blogTypes = Form->ComboBoxBlogType;
   const int match = blogTypes->findText(QString::fromStdString(project.GetBlogTypeName()), Qt::MatchExactly);
-  if (blogTypes->count() > 0)
+  if (blogTypes->count() > 0) {
     blogTypes->setCurrentIndex(std::max(match, 0));
+    ComboBoxBlogTypeChange();
+  }
   Form->EditEntryUrl->setText(QString::fromStdString(project.GetEntryUrl()));
   Form->ListViewCategory->clear();
   for (unsigned index = 0; index < project.GetCategoryCount(); ++index) {
@@ -142,8 +144,8 @@ bool TFormMain::OfferRecovery() {
   std::vector<TWorkCopyInfo> orphans;
   RunCommand([&orphans] { orphans = TProjectDb::ListOrphanedWorkCopies(); });
   for (const TWorkCopyInfo& orphan : orphans) {
-    const std::optional<int> answer = TPrompts::Get().Choose(
-        this, TPrompts::Icon::Question, DescribeOrphan(orphan), {u"復元"_s, u"破棄"_s, u"後で"_s});
+    const int answer = TPrompts::Get().Choose(this, TPrompts::Icon::Question, DescribeOrphan(orphan),
+                                              {u"復元"_s, u"破棄"_s, u"後で"_s}, AnswerLater);
     if (answer == AnswerDelete)
       RunCommand([&orphan] { TProjectDb::DiscardOrphanedWorkCopy(orphan); });
     if (answer == AnswerRecover && RunCommand([this, &orphan] { RecoverWorkCopy(orphan); }))

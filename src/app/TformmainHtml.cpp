@@ -9,7 +9,6 @@
 #include "ui_Tformmain.h"
 
 #include <QSignalBlocker>
-#include <QStatusBar>
 
 #include <stdexcept>
 
@@ -46,13 +45,6 @@ TTemplateSettingRows ReadSettingRows(const QTableWidget& editor) {
   for (int row = 0; row < editor.rowCount(); ++row)
     rows.SetValue(static_cast<std::size_t>(row), editor.item(row, 1)->text().toStdString());
   return rows;
-}
-
-QString ExitMessage(int exitStatus, const QString& standardError) {
-  QString message = u"テンプレートプログラムがエラーで終了しました（終了コード %1）。"_s.arg(exitStatus);
-  if (!standardError.trimmed().isEmpty())
-    message += u"\n\n"_s + standardError.trimmed();
-  return message;
 }
 
 }
@@ -110,7 +102,7 @@ void TFormMain::CollectTemplateSettings(TProject& project) {
 }
 
 // The template program runs on after the status dialog has closed; its watcher
-// reports how it ended and then goes.
+// and its notice in the status bar stay until it has ended.
 void TFormMain::ActionHtmlMakeExecute() {
   if (Form->ComboBoxHtmlTemplate->currentIndex() < 0) {
     TPrompts::Get().Message(this, TPrompts::Icon::Warning, QString::fromUtf8(NoTemplateMessage));
@@ -124,39 +116,19 @@ void TFormMain::ActionHtmlMakeExecute() {
 
   const THtmlTemplate htmlTemplate = GetSelectedTemplate();
   auto* watcher = new TTemplateProgramWatcher(this);
-  TOutputNotice* notice = findChild<TOutputNotice*>();
-  if (!notice) {
-    notice = new TOutputNotice(this);
-    statusBar()->addWidget(notice, 1);
-  }
-  const QString output = *outputFile;
-  connect(watcher, &TTemplateProgramWatcher::Finished, this,
-          [this, watcher, notice, output](int exitStatus, const QString& standardError) {
-            watcher->deleteLater();
-            if (exitStatus == 0) {
-              notice->ShowDone(output);
-              return;
-            }
-            notice->Clear();
-            TPrompts::Get().Message(this, TPrompts::Icon::Error, ExitMessage(exitStatus, standardError));
-          });
-  connect(watcher, &TTemplateProgramWatcher::Failed, this, [this, watcher, notice](const QString& message) {
-    watcher->deleteLater();
-    notice->Clear();
-    TPrompts::Get().Message(this, TPrompts::Icon::Error, message);
-  });
+  TOutputNotice* notice = AddOutputNotice(*outputFile);
+  WatchTemplateProgram(watcher, notice, *outputFile);
 
   TFormMakingHtmlStatus dialog(this);
   dialog.SetDataFile(GetDbFolder() + "html.mdb");
   dialog.SetHtmlConfig(ReadSettingRows(*Form->EditHtmlConf).Lines());
   dialog.SetDb(Db.get());
   dialog.SetTemplate(&htmlTemplate);
-  dialog.SetOutputFile(output.toStdString());
+  dialog.SetOutputFile(outputFile->toStdString());
   dialog.SetWatcher(watcher);
-  notice->ShowRunning(output);
   dialog.exec();
   if (dialog.GetOutcome().Result != TMakingHtmlOutcome::Kind::Started) {
-    notice->Clear();
+    delete notice;
     delete watcher;
   }
 }

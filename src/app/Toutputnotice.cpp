@@ -1,53 +1,56 @@
 #include "app/Toutputnotice.h"
 
-#include "ui/Tprompts.h"
+#include "ui/Tbrowserlauncher.h"
 
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
+// The buttons explain themselves in tooltips: a status tip would replace the
+// notice, and the button with it, while the pointer is on the button.
 TOutputNotice::TOutputNotice(QWidget* parent) : QWidget(parent) {
   setObjectName(u"OutputNotice"_s);
   Text = new QLabel(this);
   Text->setObjectName(u"LabelOutputNotice"_s);
+  StopButton = new QPushButton(u"中止"_s, this);
+  StopButton->setObjectName(u"ButtonStopTemplate"_s);
+  StopButton->setToolTip(u"テンプレートプログラムを終了させます。"_s);
   OpenButton = new QPushButton(u"ブラウザで開く(&B)"_s, this);
   OpenButton->setObjectName(u"ButtonOpenOutput"_s);
-  OpenButton->setStatusTip(u"作成した目次をブラウザで開きます。"_s);
+  OpenButton->setToolTip(u"作成した目次をブラウザで開きます。"_s);
+  Browser = new TBrowserLauncher(this);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Text);
+  layout->addWidget(StopButton);
   layout->addWidget(OpenButton);
   layout->addStretch();
-  connect(OpenButton, &QPushButton::clicked, this, &TOutputNotice::OpenOutput);
-  Clear();
+  connect(StopButton, &QPushButton::clicked, this, [this] {
+    StopButton->setEnabled(false);
+    emit StopRequested();
+  });
+  connect(OpenButton, &QPushButton::clicked, this, [this] { Browser->Open(OutputFile); });
 }
 
 void TOutputNotice::ShowRunning(const QString& outputFile) {
-  OutputFile = outputFile;
-  Text->setText(u"目次を作成しています: "_s + QDir::toNativeSeparators(outputFile));
+  Show(u"目次を作成しています: "_s, outputFile);
+  StopButton->show();
   OpenButton->hide();
-  show();
+  Done = false;
 }
 
 void TOutputNotice::ShowDone(const QString& outputFile) {
-  OutputFile = outputFile;
-  Text->setText(u"目次を作成しました: "_s + QDir::toNativeSeparators(outputFile));
+  Show(u"目次を作成しました: "_s, outputFile);
+  StopButton->hide();
   OpenButton->show();
+  Done = true;
+}
+
+void TOutputNotice::Show(const QString& text, const QString& outputFile) {
+  OutputFile = outputFile;
+  Text->setText(text + QDir::toNativeSeparators(outputFile));
   show();
-}
-
-void TOutputNotice::Clear() {
-  OutputFile.clear();
-  Text->clear();
-  OpenButton->hide();
-}
-
-void TOutputNotice::OpenOutput() {
-  if (!TPrompts::Get().OpenUrl(QUrl::fromLocalFile(OutputFile)))
-    TPrompts::Get().Message(this, TPrompts::Icon::Warning,
-                            u"ブラウザで開けませんでした: "_s + QDir::toNativeSeparators(OutputFile));
 }

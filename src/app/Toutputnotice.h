@@ -5,10 +5,11 @@
 
 class QLabel;
 class QPushButton;
+class TBrowserLauncher;
 
-// The status bar's word on the table of contents being made: that the template
-// program runs, then that it wrote the file, with a button that opens the file in
-// the browser.
+// The status bar's word on one make run: that the template program runs, with a
+// button that stops it, then that it wrote the file, with a button that opens the
+// file in the browser.
 class TOutputNotice : public QWidget {
   Q_OBJECT
 
@@ -17,12 +18,18 @@ public:
 
   void ShowRunning(const QString& outputFile);
   void ShowDone(const QString& outputFile);
-  void Clear();
+  bool IsDone() const { return Done; }
+
+signals:
+  void StopRequested();
 
 private:
-  void OpenOutput();
+  void Show(const QString& text, const QString& outputFile);
 
   QLabel* Text = nullptr;
+  QPushButton* StopButton = nullptr;
   QPushButton* OpenButton = nullptr;
+  TBrowserLauncher* Browser = nullptr;
   QString OutputFile;
+  bool Done = false;
 };

@@ -5,18 +5,37 @@
 #include "store/Tdbquery.h"
 #include "store/Tentry.h"
 #include "store/Tkfileutility.h"
+#include "toc/Tuniquefd.h"
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string CopyBlankFile(const std::string& blankFile) {
-  const std::string path = CreateTempFile("", "");
+const std::string Prefix = "tocwerk-gen-";
+
+// A new empty file, locked before anything else can see it unlocked for long.
+std::string CreateLockedFile(TUniqueFd& lock) {
+  std::string pattern = GetTempFolder() + Prefix + "XXXXXX";
+  lock = TUniqueFd(mkostemp(pattern.data(), O_CLOEXEC));
+  if (!lock.Valid())
+    throw std::runtime_error("一時ファイルの作成に失敗しました。");
+  flock(lock.Get(), LOCK_EX);
+  return pattern;
+}
+
+std::string CopyBlankFile(const std::string& blankFile, TUniqueFd& lock) {
+  const std::string path = CreateLockedFile(lock);
   if (!CopyFiles(blankFile, path, false)) {
     std::remove(path.c_str());
     throw std::runtime_error("データファイルの作成に失敗しました。");
@@ -104,11 +123,23 @@ void WriteRows(const std::string& path, TProjectDb& db, const std::vector<std::s
   connection.Close();
 }
 
+bool IsStale(const fs::path& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid())
+    return false;
+  const auto age = std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(status.st_mtime);
+  if (age < std::chrono::minutes(1))
+    return false;
+  const TUniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  return file.Valid() && flock(file.Get(), LOCK_EX | LOCK_NB) == 0;
+}
+
 }
 
 std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
-                               const std::vector<std::string>& settings) {
-  const std::string path = CopyBlankFile(blankFile);
+                               const std::vector<std::string>& settings, TUniqueFd* lock) {
+  TUniqueFd held;
+  const std::string path = CopyBlankFile(blankFile, held);
   try {
     WriteRows(path, db, settings);
   } catch (...) {
@@ -116,5 +147,14 @@ std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
     std::remove(path.c_str());
     throw;
   }
+  if (lock)
+    *lock = std::move(held);
   return path;
+}
+
+void RemoveStaleGenerationDbs() {
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(GetTempFolder(), error))
+    if (entry.path().filename().string().rfind(Prefix, 0) == 0 && IsStale(entry.path()))
+      fs::remove(entry.path(), error);
 }

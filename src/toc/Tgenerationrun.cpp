@@ -4,20 +4,13 @@
 #include "toc/Tgenerationdb.h"
 #include "toc/Ttemplatemanager.h"
 
-#include <QProcess>
-#include <QString>
-#include <QStringList>
-
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // Absolute, without the "." steps a relative data folder leaves ("/work/./template").
 // ".." steps stay: through a link they do not simply cancel.
@@ -48,7 +41,10 @@ void TGenerationRun::Export() {
     throw std::logic_error("TGenerationRun needs a database and a template");
   // A failed export must not leave the path of an earlier one behind.
   GenerationDb.clear();
-  GenerationDb = AbsolutePath(ExportGenerationDb(*Db, DataFile, Settings));
+  GenerationDbLock.Reset();
+  TUniqueFd lock;
+  GenerationDb = AbsolutePath(ExportGenerationDb(*Db, DataFile, Settings, &lock));
+  GenerationDbLock = std::move(lock);
 }
 
 TTemplateCommand TGenerationRun::Command() const {
@@ -58,47 +54,48 @@ TTemplateCommand TGenerationRun::Command() const {
   return {program, {GenerationDb, AbsolutePath(OutputFile), program}, FolderOf(program)};
 }
 
+// Its standard error stays ours, as the program outlives us.
 void TGenerationRun::StartDetached() {
   const TTemplateCommand command = Command();
-  QProcess process;
-  PrepareTemplateProcess(process, command);
-  if (!process.startDetached()) {
+  TChildProcess::Options options = TemplateProcessOptions(command, GenerationDbLock.Get());
+  options.ReadErrors = false;
+  try {
+    TChildProcess(options).Release();
+  } catch (const std::runtime_error& e) {
     RemoveGenerationDb();
-    throw std::runtime_error(CannotStartMessage(command.Program, process.errorString().toStdString()));
+    throw std::runtime_error(CannotStartMessage(command.Program, e.what()));
   }
 }
 
 int TGenerationRun::Wait(std::string& errorOutput) {
   const RemoveWhenDone removal(*this);
   const TTemplateCommand command = Command();
-  QProcess process;
-  PrepareTemplateProcess(process, command);
-  process.start();
-  if (!process.waitForStarted(-1))
-    throw std::runtime_error(CannotStartMessage(command.Program, process.errorString().toStdString()));
-  process.waitForFinished(-1);
-  errorOutput = process.readAllStandardError().toStdString();
-  if (process.exitStatus() != QProcess::NormalExit)
+  TChildProcess::Options options = TemplateProcessOptions(command, GenerationDbLock.Get());
+  // The command line's Ctrl+C ends it with the command, as before.
+  options.OwnSession = false;
+  std::unique_ptr<TChildProcess> process;
+  try {
+    process = std::make_unique<TChildProcess>(options);
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(CannotStartMessage(command.Program, e.what()));
+  }
+  const TProgramEnd end = process->WaitForEnd();
+  errorOutput = process->ErrorTail().Text();
+  if (end.Crashed)
     throw std::runtime_error(CrashedMessage(command.Program, errorOutput));
-  return process.exitCode();
+  return end.Status;
 }
 
 void TGenerationRun::RemoveGenerationDb() {
-  if (GenerationDb.empty())
-    return;
-  std::error_code error;
-  fs::remove(GenerationDb, error);
+  if (!GenerationDb.empty()) {
+    std::error_code error;
+    fs::remove(GenerationDb, error);
+  }
+  GenerationDbLock.Reset();
 }
 
-void PrepareTemplateProcess(QProcess& process, const TTemplateCommand& command) {
-  QStringList arguments;
-  for (const std::string& argument : command.Arguments)
-    arguments << Q(argument);
-  process.setProgram(Q(command.Program));
-  process.setArguments(arguments);
-  process.setWorkingDirectory(Q(command.Folder));
-  process.setStandardInputFile(QProcess::nullDevice());
-  process.setStandardOutputFile(QProcess::nullDevice());
+TChildProcess::Options TemplateProcessOptions(const TTemplateCommand& command, int lock) {
+  return {command.Program, command.Arguments, command.Folder, true, lock, true};
 }
 
 std::string CannotStartMessage(const std::string& program, const std::string& reason) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "toc/Tchildprocess.h"
+#include "toc/Tuniquefd.h"
+
 #include <string>
 #include <vector>
 
-class QProcess;
 class THtmlTemplate;
 class TProjectDb;
 
@@ -33,14 +35,16 @@ public:
   // project database.
   void Export();
   const std::string& GetGenerationDbPath() const { return GenerationDb; }
+  // The descriptor that holds the database's lock; the program inherits it.
+  int GetGenerationDbLock() const { return GenerationDbLock.Get(); }
   // The command for the exported database.
   TTemplateCommand Command() const;
 
   // Starts the program and returns at once; the generation database stays for it.
   // A program that cannot be started throws, and its database is removed.
   void StartDetached();
-  // Runs the program to its end and returns its exit status; what it wrote to
-  // standard error goes to errorOutput. A program that cannot be started or that
+  // Runs the program to its end and returns its exit status; the last part of what
+  // it wrote to standard error goes to errorOutput. A program that cannot be started or that
   // crashes throws (the crash message carries its standard error). The generation
   // database is removed afterwards in every case.
   int Wait(std::string& errorOutput);
@@ -54,11 +58,12 @@ private:
   const THtmlTemplate* Template = nullptr;
   std::string OutputFile;
   std::string GenerationDb;
+  TUniqueFd GenerationDbLock;
 };
 
-// Readies a process for the command: program, arguments, working folder, no input,
-// output discarded.
-void PrepareTemplateProcess(QProcess& process, const TTemplateCommand& command);
+// The child process of the command, its standard error read, with the database's
+// lock passed on.
+TChildProcess::Options TemplateProcessOptions(const TTemplateCommand& command, int lock);
 
 // "テンプレートプログラムを起動できません。" with the program and the reason.
 std::string CannotStartMessage(const std::string& program, const std::string& reason);

@@ -31,20 +31,30 @@ std::optional<QString> Chosen(QFileDialog& dialog) {
 class RealPrompts : public TPrompts {
 public:
   void Message(QWidget* parent, Icon icon, const QString& text) override {
+    MessageWithDetails(parent, icon, text, QString());
+  }
+
+  void MessageWithDetails(QWidget* parent, Icon icon, const QString& text, const QString& details) override {
     QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDetailedText(details);
     box.exec();
   }
 
-  std::optional<int> Choose(QWidget* parent, Icon icon, const QString& text, const QStringList& buttons) override {
+  int Choose(QWidget* parent, Icon icon, const QString& text, const QStringList& buttons,
+             int escapeButton) override {
     QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons)
       added.append(box.addButton(caption, QMessageBox::AcceptRole));
     if (!added.isEmpty())
       box.setDefaultButton(static_cast<QPushButton*>(added.front()));
+    if (escapeButton >= 0 && escapeButton < added.size())
+      box.setEscapeButton(added.at(escapeButton));
     box.exec();
     const qsizetype index = added.indexOf(box.clickedButton());
-    return index < 0 ? std::nullopt : std::optional<int>(static_cast<int>(index));
+    return index < 0 ? escapeButton : static_cast<int>(index);
   }
 
   std::optional<QString> OpenFileName(QWidget* parent, const QString& caption, const QString& start,

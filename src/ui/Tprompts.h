@@ -22,12 +22,15 @@ public:
   static void Install(std::unique_ptr<TPrompts> prompts);
 
   // A box with one OK button: the error, warning, information or confirmation icon.
+  // Every box's text is plain text.
   enum class Icon { Error, Warning, Information, Question };
   virtual void Message(QWidget* parent, Icon icon, const QString& text) = 0;
+  // The same, with longer text behind a 詳細 button (none when details is empty).
+  virtual void MessageWithDetails(QWidget* parent, Icon icon, const QString& text, const QString& details) = 0;
   // A question with the given buttons, the first the default: the index of the one
-  // pressed, or nullopt when the box was closed without one (Esc, the close box).
-  virtual std::optional<int> Choose(QWidget* parent, Icon icon, const QString& text,
-                                    const QStringList& buttons) = 0;
+  // pressed. Esc and the close box mean escapeButton, the "no change" answer.
+  virtual int Choose(QWidget* parent, Icon icon, const QString& text, const QStringList& buttons,
+                     int escapeButton) = 0;
   // The chosen file, or nullopt on Cancel. filter is Qt's "名前(*.x);;…" form.
   virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& caption,
                                               const QString& start, const QString& filter) = 0;

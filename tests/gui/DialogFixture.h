@@ -17,10 +17,18 @@ protected:
   }
 
   void TearDown() override {
-    EXPECT_TRUE(Prompts->AllAnswered()) << "a prompt the test expected was never shown";
-    for (const QString& text : Prompts->GetUnexpected())
-      ADD_FAILURE() << "unexpected prompt: " << text.toStdString();
+    if (Prompts) {
+      EXPECT_TRUE(Prompts->AllAnswered()) << "a prompt the test expected was never shown";
+      for (const QString& text : Prompts->GetUnexpected())
+        ADD_FAILURE() << "unexpected prompt: " << text.toStdString();
+    }
     TPrompts::Install(nullptr);
+  }
+
+  // For tests of the real message boxes, which they answer themselves.
+  void UseRealPrompts() {
+    TPrompts::Install(nullptr);
+    Prompts = nullptr;
   }
 
   ScriptedPrompts* Prompts = nullptr;

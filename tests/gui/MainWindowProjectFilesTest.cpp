@@ -2,11 +2,11 @@
 // screen, the question before unsaved work is dropped, one window per project,
 // and the recovery of a crashed run's work.
 #include "MainWindowFixture.h"
+#include "ModalDialogs.h"
 
 #include "store/Tentry.h"
 #include "store/Tkmdbutility.h"
 #include "store/Tkworkcopy.h"
-#include "ModalDialogs.h"
 #include "ui/Tformcategory.h"
 
 #include <QDialogButtonBox>
@@ -337,6 +337,67 @@ TEST_F(MainWindowProjectFilesTest, AProjectNamedAtTheStartDoesNotReplaceRecovere
   EXPECT_EQ(window->GetUi().EditEntryUrl->text(), u"http://crashed.example/"_s);
   EXPECT_EQ(GetMaxEntryId(window->GetDb(), false), 1) << "the recovered entry is still there";
   Windows.push_back(std::move(window));
+}
+
+// Esc and the close box of the real boxes mean "no change": recovery waits for
+// a later start, the category stays, the unsaved project stays open.
+TEST_F(MainWindowProjectFilesTest, EscAndTheCloseBoxOfAQuestionChangeNothing) {
+  UseRealPrompts();
+  for (const bool byEsc : {true, false}) {
+    SCOPED_TRACE(byEsc ? "Esc" : "close box");
+    const std::string project = SavedProject(byEsc ? "esc.proj" : "close.proj", "http://crashed.example/");
+    CrashAfter([&project](TProjectDb& db) {
+      TProject loaded;
+      loaded.Load(project, db);
+    });
+    DeclineNextBox(byEsc);
+    TFormMain& window = StartWindow(BlogTypes({"ブログA"}));
+    Ui::TFormMain& form = window.GetUi();
+    EXPECT_TRUE(form.EditEntryUrl->text().isEmpty());
+    const std::vector<TWorkCopyInfo> orphans = TProjectDb::ListOrphanedWorkCopies();
+    ASSERT_EQ(orphans.size(), 1u) << "offered again at the next start";
+    TProjectDb::DiscardOrphanedWorkCopy(orphans[0]);
+
+    auto* row = new QTreeWidgetItem(form.ListViewCategory, {u"日記"_s, u"http://b/diary/"_s});
+    row->setSelected(true);
+    window.SetModified(false);
+    DeclineNextBox(byEsc);
+    Trigger(window, "ActionDeleteCategory");
+    EXPECT_EQ(form.ListViewCategory->topLevelItemCount(), 1);
+    EXPECT_FALSE(window.IsModified());
+
+    form.EditEntryUrl->setText(u"http://mine.example/"_s);
+    window.SetModified(true);
+    DeclineNextBox(byEsc);
+    Trigger(window, "ActionFileNew");
+    EXPECT_EQ(form.EditEntryUrl->text(), u"http://mine.example/"_s);
+    EXPECT_TRUE(window.IsModified());
+    DeclineNextBox(byEsc);
+    EXPECT_FALSE(window.close());
+    window.SetModified(false);
+    Windows.clear();
+  }
+}
+
+// Choosing the blog type already chosen changes nothing; Ctrl+Q closes the
+// window through the unsaved-changes question.
+TEST_F(MainWindowProjectFilesTest, OnlyAnotherBlogTypeMarksTheProjectAndCtrlQQuits) {
+  TFormMain& window = StartWindow(BlogTypes({"ブログA", "ブログB"}));
+  QComboBox* blogTypes = window.GetUi().ComboBoxBlogType;
+  emit blogTypes->activated(blogTypes->currentIndex());
+  EXPECT_FALSE(window.IsModified()) << "the same blog type again";
+  blogTypes->setCurrentIndex(1);
+  emit blogTypes->activated(1);
+  EXPECT_TRUE(window.IsModified());
+
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  Prompts->ExpectChoice(u"保存しますか"_s, 2);
+  QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_TRUE(window.isVisible()) << "cancelled";
+  Prompts->ExpectChoice(u"保存しますか"_s, 1);
+  QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window.isVisible());
 }
 
 }

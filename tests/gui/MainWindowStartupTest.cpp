@@ -68,7 +68,7 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
       {form.ActionFileOpen, u"開く(&O)"_s, u"Ctrl+O"_s, {}, {form.MenuFile, form.ControlBar1}},
       {form.ActionFileSave, u"上書き保存(&S)"_s, u"Ctrl+S"_s, {}, {form.MenuFile, form.ControlBar1}},
       {form.ActionFileSaveAs, u"名前を付けて保存(&A)"_s, {}, {}, {form.MenuFile}},
-      {form.ActionFileClose, u"閉じる(&X)"_s, {}, {}, {form.MenuFile}},
+      {form.ActionFileClose, u"閉じる(&X)"_s, u"Ctrl+Q"_s, {}, {form.MenuFile}},
       {form.ActionConfigGeneral, u"全般設定"_s, {}, {}, {form.MenuConfig}},
       {form.ActionHelpVersion, u"バージョン情報(&A)"_s, {}, {}, {form.MenuHelp}},
       {form.ActionBlogTypeHelp, u"ヘルプ"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},

@@ -5,6 +5,10 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -59,5 +63,24 @@ void RunToTheEnd(CrawlSeen& seen) {
     EXPECT_TRUE(driver.WaitForEnd());
     seen.Log = driver.Log();
     driver.Close()->click();
+  });
+}
+
+// Closes the next message box by Esc or by its close box, as a user declines; a
+// box that stays open fails the test and is answered with its last button, so
+// that the test goes on.
+inline void DeclineNextBox(bool byEsc) {
+  WhenShown<QMessageBox>([byEsc](QMessageBox& box) {
+    QPointer<QMessageBox> shown(&box);
+    if (byEsc)
+      QTest::keyClick(&box, Qt::Key_Escape);
+    else
+      box.close();
+    QTimer::singleShot(3000, [shown] {
+      if (!shown || !shown->isVisible())
+        return;
+      ADD_FAILURE() << "the box stayed open: " << shown->text().toStdString();
+      shown->buttons().last()->click();
+    });
   });
 }

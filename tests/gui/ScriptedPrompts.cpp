@@ -40,9 +40,13 @@ void ScriptedPrompts::Message(QWidget*, Icon, const QString& text) {
   Take(Kind::Message, text);
 }
 
-std::optional<int> ScriptedPrompts::Choose(QWidget*, Icon, const QString& text, const QStringList&) {
+void ScriptedPrompts::MessageWithDetails(QWidget*, Icon, const QString& text, const QString& details) {
+  Take(Kind::Message, details.isEmpty() ? text : text + QStringLiteral("\n\n") + details);
+}
+
+int ScriptedPrompts::Choose(QWidget*, Icon, const QString& text, const QStringList&, int escapeButton) {
   const std::optional<QString> answer = Take(Kind::Choose, text);
-  return answer ? std::optional<int>(answer->toInt()) : std::nullopt;
+  return answer ? answer->toInt() : escapeButton;
 }
 
 std::optional<QString> ScriptedPrompts::OpenFileName(QWidget*, const QString& caption, const QString&,

@@ -8,8 +8,8 @@
 
 // Prompts answered from a queue that a test fills before it acts. Each expected
 // prompt names its kind and a fragment of its text; a prompt that does not match
-// the head of the queue is recorded as unexpected and answered as Cancel, so that
-// nothing ever waits for a user.
+// the head of the queue is recorded as unexpected and answered as Cancel (a
+// question's Esc answer), so that nothing ever waits for a user.
 class ScriptedPrompts : public TPrompts {
 public:
   enum class Kind { Message, Choose, OpenFile, SaveFile, OpenUrl };
@@ -25,7 +25,9 @@ public:
     QString Text;
   };
 
+  // The fragment may be in the text or in the details.
   void ExpectMessage(const QString& fragment);
+  // nullopt: the box is closed by Esc.
   void ExpectChoice(const QString& fragment, std::optional<int> button);
   void ExpectOpenFile(std::optional<QString> file);
   void ExpectSaveFile(std::optional<QString> file);
@@ -38,8 +40,9 @@ public:
   bool AllAnswered() const { return Queue.empty(); }
 
   void Message(QWidget* parent, Icon icon, const QString& text) override;
-  std::optional<int> Choose(QWidget* parent, Icon icon, const QString& text,
-                            const QStringList& buttons) override;
+  void MessageWithDetails(QWidget* parent, Icon icon, const QString& text, const QString& details) override;
+  int Choose(QWidget* parent, Icon icon, const QString& text, const QStringList& buttons,
+             int escapeButton) override;
   std::optional<QString> OpenFileName(QWidget* parent, const QString& caption, const QString& start,
                                       const QString& filter) override;
   std::optional<QString> SaveFileName(QWidget* parent, const QString& caption, const QString& start,

@@ -6,13 +6,18 @@
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 #include "toc/Tgenerationdb.h"
+#include "toc/Tuniquefd.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -112,6 +117,48 @@ TEST(GenerationDbTest, AReadOnlyBlankFileGivesAWritableCopy) {
   const std::string file = ExportGenerationDb(db, blank, {"タイトル=x"});
   EXPECT_EQ(Rows(file, "select count(*) as n from entries", {"n"}), (std::vector<std::string>{"3"}));
   fs::remove(file);
+}
+
+// A generation database is named for Tocwerk and stays while a holder of its lock
+// lives, here a child process; once nobody holds it and it is over a minute old,
+// RemoveStaleGenerationDbs removes it.
+TEST(GenerationDbTest, OnlyUnusedOldGenerationDatabasesAreRemovedAsStale) {
+  TempFolder temp;
+  const ScopedEnv tmpdir("TMPDIR", temp.Path());
+  TProjectDb db;
+  FillSampleProject(db);
+  const auto old = [](const std::string& path) {
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+  };
+  TUniqueFd lock;
+  const std::string held = ExportGenerationDb(db, BlankGenerationDb(), {}, &lock);
+  EXPECT_EQ(held.rfind(temp.Path(), 0), 0u) << held;
+  EXPECT_EQ(fs::path(held).filename().string().rfind("tocwerk-gen-", 0), 0u) << held;
+  const pid_t child = fork();
+  if (child == 0) {
+    // The child's copy of the lock, as a template program inherits it.
+    pause();
+    _exit(0);
+  }
+  lock.Reset();
+  const std::string young = ExportGenerationDb(db, BlankGenerationDb(), {});
+  const std::string unused = ExportGenerationDb(db, BlankGenerationDb(), {});
+  const std::string other = temp.File("unrelated");
+  WriteFile(other, "");
+  for (const std::string& path : {held, unused, other})
+    old(path);
+
+  RemoveStaleGenerationDbs();
+  EXPECT_TRUE(fs::exists(held)) << "its lock lives in the child";
+  EXPECT_TRUE(fs::exists(young));
+  EXPECT_FALSE(fs::exists(unused));
+  EXPECT_TRUE(fs::exists(other));
+
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  RemoveStaleGenerationDbs();
+  EXPECT_FALSE(fs::exists(held));
+  fs::remove(young);
 }
 
 }

@@ -156,10 +156,11 @@ TEST_F(GenerationRunTest, WaitingAndWatchingReportHowTheProgramEndedAndRemoveThe
         watchedErrors = text.toStdString();
         done();
       });
-      QObject::connect(&watcher, &TTemplateProgramWatcher::Failed, [&, done](const QString& text) {
-        failure = text.toStdString();
-        done();
-      });
+      QObject::connect(&watcher, &TTemplateProgramWatcher::Failed,
+                       [&, done](const QString& text, const QString& errors) {
+                         failure = text.toStdString() + "\n" + errors.toStdString();
+                         done();
+                       });
       watcher.Start(Run);
     });
     EXPECT_EQ(exitStatus, c.exitStatus);
@@ -253,6 +254,37 @@ TEST_F(GenerationRunTest, RelativePathsReachTheProgramAsAbsoluteOnes) {
   EXPECT_EQ(fs::canonical(lines[2]), fs::canonical(Output));
   EXPECT_EQ(fs::canonical(lines[3]), fs::canonical(Program)) << "argument 3 is a path that works anywhere";
   EXPECT_EQ(lines[3].find("/./"), std::string::npos) << lines[3];
+}
+
+// A program that writes far more to standard error than is worth keeping: waiting
+// and watching both keep its last part, read as it arrives.
+TEST_F(GenerationRunTest, OnlyTheLastPartOfALongStandardErrorIsKept) {
+  WriteFile(Folder.File("my templates/noisy.sh"),
+            "#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' 'x' >&2\necho >&2\necho 'last line' >&2\nexit 2\n");
+  fs::permissions(Folder.File("my templates/noisy.sh"), fs::perms::owner_all);
+  UseProgram("noisy.sh");
+  const auto expectTail = [](const std::string& errors) {
+    EXPECT_LE(errors.size(), 64u * 1024u);
+    EXPECT_GE(errors.size(), 60u * 1024u);
+    EXPECT_EQ(errors.substr(errors.size() - 11), "\nlast line\n");
+  };
+
+  Run.Export();
+  std::string errors;
+  EXPECT_EQ(Run.Wait(errors), 2);
+  expectTail(errors);
+
+  Run.Export();
+  TTemplateProgramWatcher watcher;
+  std::string watched;
+  RunUntil([&](const std::function<void()>& done) {
+    QObject::connect(&watcher, &TTemplateProgramWatcher::Finished, [&, done](int, const QString& text) {
+      watched = text.toStdString();
+      done();
+    });
+    watcher.Start(Run);
+  });
+  expectTail(watched);
 }
 
 }

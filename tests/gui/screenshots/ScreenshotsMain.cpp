@@ -45,9 +45,10 @@ public:
   bool AnyRefused() const { return Refused; }
 
   void Message(QWidget*, Icon, const QString& text) override { Refuse(text); }
-  std::optional<int> Choose(QWidget*, Icon, const QString& text, const QStringList&) override {
+  void MessageWithDetails(QWidget*, Icon, const QString& text, const QString&) override { Refuse(text); }
+  int Choose(QWidget*, Icon, const QString& text, const QStringList&, int escapeButton) override {
     Refuse(text);
-    return std::nullopt;
+    return escapeButton;
   }
   std::optional<QString> OpenFileName(QWidget*, const QString& caption, const QString&, const QString&) override {
     Refuse(caption);
