@@ -1,5 +1,6 @@
 #include "app/Toutputnotice.h"
 
+#include "ui/ShownText.h"
 #include "ui/Tprompts.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@ TOutputNotice::TOutputNotice(QWidget* parent) : QWidget(parent) {
   setObjectName(u"OutputNotice"_s);
   Text = new QLabel(this);
   Text->setObjectName(u"LabelOutputNotice"_s);
+  Text->setTextFormat(Qt::PlainText);
   OpenButton = new QPushButton(u"ブラウザで開く(&B)"_s, this);
   OpenButton->setObjectName(u"ButtonOpenOutput"_s);
   OpenButton->setStatusTip(u"作成した目次をブラウザで開きます。"_s);
@@ -28,14 +30,14 @@ TOutputNotice::TOutputNotice(QWidget* parent) : QWidget(parent) {
 
 void TOutputNotice::ShowRunning(const QString& outputFile) {
   OutputFile = outputFile;
-  Text->setText(u"目次を作成しています: "_s + QDir::toNativeSeparators(outputFile));
+  Text->setText(u"目次を作成しています: "_s + ShownText(QDir::toNativeSeparators(outputFile)));
   OpenButton->hide();
   show();
 }
 
 void TOutputNotice::ShowDone(const QString& outputFile) {
   OutputFile = outputFile;
-  Text->setText(u"目次を作成しました: "_s + QDir::toNativeSeparators(outputFile));
+  Text->setText(u"目次を作成しました: "_s + ShownText(QDir::toNativeSeparators(outputFile)));
   OpenButton->show();
   show();
 }

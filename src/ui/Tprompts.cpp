@@ -1,5 +1,7 @@
 #include "ui/Tprompts.h"
 
+#include "ui/ShownText.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QApplication>
@@ -22,6 +24,12 @@ QMessageBox::Icon BoxIcon(TPrompts::Icon icon) {
   return QMessageBox::NoIcon;
 }
 
+// The text comes from anywhere (file names, blogs, template programs): never HTML.
+void SetText(QMessageBox& box, const QString& text) {
+  box.setTextFormat(Qt::PlainText);
+  box.setText(ShownText(text));
+}
+
 std::optional<QString> Chosen(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return std::nullopt;
@@ -31,12 +39,14 @@ std::optional<QString> Chosen(QFileDialog& dialog) {
 class RealPrompts : public TPrompts {
 public:
   void Message(QWidget* parent, Icon icon, const QString& text) override {
-    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), QString(), QMessageBox::Ok, parent);
+    SetText(box, text);
     box.exec();
   }
 
   std::optional<int> Choose(QWidget* parent, Icon icon, const QString& text, const QStringList& buttons) override {
-    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), QString(), QMessageBox::NoButton, parent);
+    SetText(box, text);
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons)
       added.append(box.addButton(caption, QMessageBox::AcceptRole));

@@ -539,3 +539,39 @@ TEST_F(EntryCrawlTest, AddressesThatDifferOnlyInTheCaseOfTheirPathAreDifferentEn
   EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "エントリーの一覧を読み込んだ 4 件で置き換えました。");
 }
 
+
+// A title is stored with at most 2,000 characters, never cutting one in half;
+// the log line says the same, whether the entries were followed or listed.
+TEST_F(EntryCrawlTest, ALongTitleIsStoredCutToTwoThousandCharacters) {
+  const auto repeated = [](const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i)
+      result += text;
+    return result;
+  };
+  const struct {
+    const char* what;
+    std::string title;
+    std::string stored;
+  } cases[] = {
+      {"exactly the limit", repeated("あ", 2000), repeated("あ", 2000)},
+      {"one more", repeated("あ", 2001), repeated("あ", 1999) + "…"},
+      {"a four-byte character at the cut", repeated("a", 1998) + repeated("😀", 3), repeated("a", 1998) + "😀…"},
+      {"hundreds of kilobytes", repeated("長い題名", 50'000), repeated("長い題名", 499) + "長い題…"},
+  };
+  for (const bool lists : {false, true})
+    for (const auto& title : cases) {
+      SCOPED_TRACE(std::string(title.what) + (lists ? ", listed" : ", followed"));
+      Lists = lists;
+      Reset();
+      if (lists)
+        Blog.SetPage("/", "list:/e/3;");
+      Blog.SetPage("/e/3", TestBlog::EntryPage("2024/05/03", title.title, ""));
+      ASSERT_TRUE(Crawl());
+      const std::vector<TEntry> entries = LoadEntries(Db);
+      ASSERT_EQ(entries.size(), 1u);
+      // Compared whole, so that a failure does not print megabytes.
+      EXPECT_TRUE(entries[0].GetTitle() == title.stored) << entries[0].GetTitle().size() << " bytes stored";
+      EXPECT_TRUE(Listener.Lines[1] == "OK: " + Blog.Url("/e/3") + " " + title.stored) << Listener.Lines[1].size();
+    }
+}
