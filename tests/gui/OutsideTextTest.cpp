@@ -1,6 +1,6 @@
-// Text from outside the program (blog titles, categories, comments, file names,
-// messages) in every widget of the real main window that shows it: never read
-// as HTML, cut before it is laid out, and without the controls that reorder it.
+// Text from outside the program in every widget of the real main window that
+// shows it: never read as HTML, cut before it is laid out, without the controls
+// that reorder it, and stored as it came.
 #include "MainWindowFixture.h"
 #include "ModalDialogs.h"
 
@@ -14,25 +14,21 @@
 #include "ui/Tformdownloadentry.h"
 
 #include <QElapsedTimer>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QStyledItemDelegate>
 #include <QTextDocumentFragment>
 
-#include <functional>
+#include <algorithm>
 
 namespace {
 
 using namespace Qt::StringLiterals;
 
-enum Page { PageUrl, PageComment };
-
-// What a widget was given to show and how it reads it.
+// What a widget was given and how it reads it.
 struct Seen {
   QString Text;
-  Qt::TextFormat Format = Qt::AutoText;
+  Qt::TextFormat Format = Qt::PlainText;
 };
 
 // What a reader sees: the text itself, or what its markup renders to.
@@ -41,53 +37,33 @@ QString Shown(const Seen& seen) {
   return rich ? QTextDocumentFragment::fromHtml(seen.Text).toPlainText() : seen.Text;
 }
 
-QStringList ShownLines(const Seen& seen) {
-  return Shown(seen).split(QRegularExpression(u"[\n\u2028\u2029]"_s));
-}
-
-const QString BidiControls = u"\u202A\u202B\u202C\u202D\u202E\u2066\u2067\u2068\u2069"_s;
-
-QString WithoutBidiControls(QString text) {
-  text.removeIf([](QChar c) { return BidiControls.contains(c); });
-  return text;
-}
-
 class OutsideTextTest : public MainWindowFixture {
 protected:
   struct Place {
-    const char* Where;
+    std::string Where;
     std::function<Seen(int row, const QString& text)> Show;
-    // What the place shows of a text, before the display drops or cuts anything.
-    std::function<QString(const QString& text)> Shows = [](const QString& text) { return text; };
+    bool Quoted = false;  // a category cell quotes a name with blanks or quotes
   };
 
-  // A window on its comments page whose project holds one entry per text, in
-  // order, with the text as its title, its one category's name and its comment
-  // (comments, when given, instead).
+  // A window on its comments page with one entry per text: the text is its title,
+  // its category's name and, unless comments are given, its comment.
   TFormMain& StartWithEntries(const QStringList& texts, const QStringList& comments = {}) {
     TFormMain& window = StartWindow();
-    TProjectDb& db = window.GetDb();
-    for (qsizetype index = 0; index < texts.size(); ++index) {
-      const std::string text = texts[index].toStdString();
-      const std::string url = "http://blog.example/" + std::to_string(index);
-      InsertEntry(db, url, text, 45000, false);
-      InsertCategory(db, static_cast<std::int32_t>(index + 1), text, "http://blog.example/c");
-      InsertCategoryMemberships(db, static_cast<std::int32_t>(index + 1), {url});
-      TEntry entry(static_cast<std::int32_t>(index + 1), url, text, 45000);
-      entry.SetComment(comments.isEmpty() ? text : comments[index].toStdString());
-      SaveComment(db, entry);
+    for (int id = 1; id <= texts.size(); ++id) {
+      const std::string text = texts[id - 1].toStdString();
+      const std::string url = "http://blog.example/" + std::to_string(id);
+      InsertEntry(window.GetDb(), url, text, 45000, false);
+      InsertCategory(window.GetDb(), id, text, "http://blog.example/c");
+      InsertCategoryMemberships(window.GetDb(), id, {url});
+      TEntry entry(id, url, text, 45000);
+      entry.SetComment(comments.isEmpty() ? text : comments[id - 1].toStdString());
+      SaveComment(window.GetDb(), entry);
     }
-    window.GetUi().PageControl1->setCurrentIndex(PageComment);
+    window.GetUi().PageControl1->setCurrentIndex(1);
     return window;
   }
 
-  static Seen GridSeen(TFormMain& window, int row, int column, int role) {
-    const QAbstractItemModel* model = window.GetUi().GridComment->model();
-    return {model->data(model->index(row, column), role).toString(),
-            role == Qt::ToolTipRole ? Qt::AutoText : Qt::PlainText};
-  }
-
-  // The real message boxes, not the scripted ones, for one call.
+  // The real message box, not the scripted one, for one call.
   Seen RealBox(const std::function<void()>& prompt) {
     TPrompts::Install(nullptr);
     Seen seen;
@@ -105,126 +81,103 @@ protected:
   // Every place that shows outside text, given the row whose entry holds it.
   std::vector<Place> Places(TFormMain& window) {
     Ui::TFormMain& form = window.GetUi();
-    const auto grid = [&window](int column, int role) {
-      return [&window, column, role](int row, const QString&) { return GridSeen(window, row, column, role); };
-    };
-    // A category cell quotes a name with blanks or quotes.
-    const auto category = [](const QString& text) {
-      return QString::fromStdString(CategoryCommaText({1}, {{1, TCategory(1, text.toStdString(), "")}}));
-    };
-    return {
-        {"title cell", grid(2, Qt::DisplayRole)},
-        {"category cell", grid(3, Qt::DisplayRole), category},
-        {"comment cell", grid(4, Qt::DisplayRole)},
-        {"title tooltip", grid(2, Qt::ToolTipRole)},
-        {"category tooltip", grid(3, Qt::ToolTipRole), category},
-        {"comment tooltip", grid(4, Qt::ToolTipRole)},
-        {"comment dialog's title",
-         [&window, &form](int row, const QString&) {
-           Seen seen;
-           form.GridComment->selectRow(row);
-           WhenShown<TFormComment>([&seen](TFormComment& dialog) {
-             const auto* label = dialog.findChild<QLabel*>(u"LabelTitle"_s);
-             seen = {label->text(), label->textFormat()};
-             dialog.reject();
-           });
-           Trigger(window, "ActionCommentEdit");
-           return seen;
-         }},
-        {"category list",
-         [&form](int, const QString& text) {
-           QTreeWidget* list = form.ListViewCategory;
-           list->clear();
-           auto* item = new QTreeWidgetItem(list, {text, u"http://blog.example/c"_s});
-           const QModelIndex index = list->indexFromItem(item);
-           const auto* delegate = qobject_cast<QStyledItemDelegate*>(list->itemDelegateForIndex(index));
-           return Seen{delegate->displayText(index.data(), QLocale()), Qt::PlainText};
-         }},
-        {"message box", [this](int, const QString& text) {
-           return RealBox([&text] { TPrompts::Get().Message(nullptr, TPrompts::Icon::Error, text); });
-         }},
-        {"question box", [this](int, const QString& text) {
-           return RealBox([&text] { TPrompts::Get().Choose(nullptr, TPrompts::Icon::Question, text, {u"OK"_s}); });
-         }},
-        {"status bar's output notice",
-         [&window](int, const QString& text) {
-           TOutputNotice notice(&window);
-           notice.ShowDone(text);
-           const auto* label = notice.findChild<QLabel*>(u"LabelOutputNotice"_s);
-           return Seen{label->text().mid(label->text().indexOf(u": "_s) + 2), label->textFormat()};
-         }},
-        {"crawl dialog's address",
-         [](int, const QString& text) {
-           TFormDownloadEntry dialog;
-           dialog.ShowUrl(text);
-           const auto* label = dialog.findChild<QLabel*>(u"LabelUrl"_s);
-           return Seen{label->text(), label->textFormat()};
-         }},
-    };
+    std::vector<Place> places;
+    for (const int column : {2, 3, 4})
+      for (const int role : {Qt::DisplayRole, Qt::ToolTipRole})
+        places.push_back({"column " + std::to_string(column) + (role == Qt::ToolTipRole ? " tooltip" : " cell"),
+                          [&form, column, role](int row, const QString&) {
+                            const QModelIndex index = form.GridComment->model()->index(row, column);
+                            return Seen{index.data(role).toString(),
+                                        role == Qt::ToolTipRole ? Qt::AutoText : Qt::PlainText};
+                          },
+                          column == 3});
+    places.push_back({"comment dialog's title", [&window, &form](int row, const QString&) {
+                        Seen seen;
+                        form.GridComment->selectRow(row);
+                        WhenShown<TFormComment>([&seen](TFormComment& dialog) {
+                          const auto* label = dialog.findChild<QLabel*>(u"LabelTitle"_s);
+                          seen = {label->text(), label->textFormat()};
+                          dialog.reject();
+                        });
+                        Trigger(window, "ActionCommentEdit");
+                        return seen;
+                      }});
+    places.push_back({"category list", [&form](int, const QString& text) {
+                        form.ListViewCategory->clear();
+                        const QModelIndex index = form.ListViewCategory->indexFromItem(
+                            new QTreeWidgetItem(form.ListViewCategory, {text, u"http://blog.example/c"_s}));
+                        const auto* delegate =
+                            qobject_cast<QStyledItemDelegate*>(form.ListViewCategory->itemDelegateForIndex(index));
+                        return Seen{delegate->displayText(index.data(), QLocale())};
+                      }});
+    places.push_back({"message box", [this](int, const QString& text) {
+                        return RealBox([&text] { TPrompts::Get().Message(nullptr, TPrompts::Icon::Error, text); });
+                      }});
+    places.push_back({"question box", [this](int, const QString& text) {
+                        return RealBox(
+                            [&text] { TPrompts::Get().Choose(nullptr, TPrompts::Icon::Question, text, {}); });
+                      }});
+    places.push_back({"output notice", [&window](int, const QString& text) {
+                        TOutputNotice notice(&window);
+                        notice.ShowDone(text);
+                        const auto* label = notice.findChild<QLabel*>(u"LabelOutputNotice"_s);
+                        return Seen{label->text().mid(label->text().indexOf(u": "_s) + 2), label->textFormat()};
+                      }});
+    places.push_back({"crawl dialog's address", [](int, const QString& text) {
+                        TFormDownloadEntry dialog;
+                        dialog.ShowUrl(text);
+                        const auto* label = dialog.findChild<QLabel*>(u"LabelUrl"_s);
+                        return Seen{label->text(), label->textFormat()};
+                      }});
+    return places;
   }
 };
 
-TEST_F(OutsideTextTest, TextThatLooksLikeHtmlIsShownAsItIs) {
+TEST_F(OutsideTextTest, TextIsShownAsTypedWithoutBidirectionalControlsAndStoredAsItCame) {
   const QStringList texts = {u"<img src=\"file:///dev/zero\">"_s, u"<b>x</b>"_s,
                              u"<a href=\"file:///etc/passwd\">リンク</a><table><tr><td>表</td></tr></table>"_s,
-                             u"<font size=7 color=red>x.proj</font>"_s};
+                             u"<font size=7 color=red>x.proj</font>"_s, u"report\u202Etxt.jorp"_s,
+                             u"\u2067שלום\u2069 \u202Aa\u202Bb\u202Cc\u202Dd\u2066e\u2068f"_s};
   TFormMain& window = StartWithEntries(texts);
   for (const Place& place : Places(window))
     for (int row = 0; row < texts.size(); ++row) {
-      SCOPED_TRACE(std::string(place.Where) + " " + texts[row].toStdString());
-      EXPECT_EQ(Shown(place.Show(row, texts[row])).toStdString(), place.Shows(texts[row]).toStdString());
+      SCOPED_TRACE(place.Where + " " + texts[row].toStdString());
+      QString typed = place.Quoted ? QString::fromStdString(CategoryCommaText(
+                                         {1}, {{1, TCategory(1, texts[row].toStdString(), "")}}))
+                                   : texts[row];
+      typed.removeIf(
+          [](QChar c) { return (c >= u'\u202A' && c <= u'\u202E') || (c >= u'\u2066' && c <= u'\u2069'); });
+      EXPECT_EQ(Shown(place.Show(row, texts[row])).toStdString(), typed.toStdString());
     }
+  EXPECT_EQ(QString::fromStdString(LoadEntries(window.GetDb())[4].GetTitle()), texts[4]);
+  EXPECT_EQ(window.GetUi().ListViewCategory->topLevelItem(0)->text(0), texts[5]);
+
+  Prompts->ExpectSaveFile(QString::fromStdString(Files.File("")) + u"report\u202Etxt.proj"_s);
+  Trigger(window, "ActionFileSaveAs");
+  EXPECT_EQ(window.windowTitle(), u"Tocwerk - reporttxt.proj"_s);
 }
 
 TEST_F(OutsideTextTest, HugeTextIsCutBeforeItIsLaidOut) {
   const QStringList texts = {QString(2'000'000, u'あ'), QString(3'000'000, u'x'),
                              u"語 "_s.repeated(1'000'000) + u"\n"_s.repeated(1000)};
-  // The comment dialog edits the whole comment: a comment of megabytes on one
-  // line takes its editor seconds to lay out.
-  QStringList comments;
-  for (const QString& text : texts)
-    comments << text.left(200'000);
-  TFormMain& window = StartWithEntries(texts, comments);
+  // The comment dialog's editor takes seconds to lay out a comment of megabytes.
+  TFormMain& window =
+      StartWithEntries(texts, {texts[0].left(200'000), texts[1].left(200'000), texts[2].left(200'000)});
   QElapsedTimer clock;
   clock.start();
   window.GetUi().GridComment->grab();
-  EXPECT_LT(clock.elapsed(), 5000) << "the page painted its huge rows";
+  EXPECT_LT(clock.elapsed(), 5000) << "painting the page";
   for (const Place& place : Places(window))
     for (int row = 0; row < texts.size(); ++row) {
-      SCOPED_TRACE(std::string(place.Where) + " " + std::to_string(row));
+      SCOPED_TRACE(place.Where + " " + std::to_string(row));
       const Seen seen = place.Show(row, texts[row]);
-      const QString shown = Shown(seen);
-      EXPECT_LE(shown.size(), 4001);
-      EXPECT_TRUE(shown.endsWith(u'…')) << "a cut text says so";
-      if (seen.Format != Qt::AutoText)
-        continue;
-      // A tooltip fits the screen: short lines, not too many of them.
-      const QStringList lines = ShownLines(seen);
-      EXPECT_LE(lines.size(), 30);
-      for (const QString& line : lines)
-        EXPECT_LE(line.size(), 101);
+      const QStringList lines = Shown(seen).split(u'\n');
+      EXPECT_LE(Shown(seen).size(), 4001);
+      EXPECT_TRUE(Shown(seen).endsWith(u'…'));
+      if (seen.Format == Qt::AutoText) {  // a tooltip fits the screen
+        EXPECT_TRUE(lines.size() <= 30 && std::ranges::max(lines, {}, &QString::size).size() <= 101);
+      }
     }
-}
-
-TEST_F(OutsideTextTest, BidirectionalControlsAreLeftOutOfWhatIsShownButStored) {
-  const QStringList texts = {u"report\u202Etxt.jorp"_s, u"\u2067שלום\u2069 \u202Aa\u202Bb\u202Cc\u202Dd\u2066e\u2068f"_s};
-  TFormMain& window = StartWithEntries(texts);
-  for (const Place& place : Places(window))
-    for (int row = 0; row < texts.size(); ++row) {
-      SCOPED_TRACE(std::string(place.Where) + " " + std::to_string(row));
-      EXPECT_EQ(Shown(place.Show(row, texts[row])).toStdString(),
-                WithoutBidiControls(place.Shows(texts[row])).toStdString());
-    }
-  const std::vector<TEntry> entries = LoadEntries(window.GetDb());
-  EXPECT_EQ(QString::fromStdString(entries[0].GetTitle()), texts[0]);
-  EXPECT_EQ(QString::fromStdString(entries[1].GetComment()), texts[1]);
-
-  // The window's caption names the project file.
-  const QString file = QString::fromStdString(Files.File("")) + u"report\u202Etxt.proj"_s;
-  Prompts->ExpectSaveFile(file);
-  Trigger(window, "ActionFileSaveAs");
-  EXPECT_TRUE(Prompts->AllAnswered());
-  EXPECT_EQ(window.windowTitle(), u"Tocwerk - reporttxt.proj"_s);
 }
 
 }
