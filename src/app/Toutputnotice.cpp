@@ -16,6 +16,8 @@ TOutputNotice::TOutputNotice(QWidget* parent) : QWidget(parent) {
   Text = new QLabel(this);
   Text->setObjectName(u"LabelOutputNotice"_s);
   Text->setTextFormat(Qt::PlainText);
+  // A long path is clipped rather than widening the window.
+  Text->setMinimumWidth(1);
   OpenButton = new QPushButton(u"ブラウザで開く(&B)"_s, this);
   OpenButton->setObjectName(u"ButtonOpenOutput"_s);
   OpenButton->setStatusTip(u"作成した目次をブラウザで開きます。"_s);

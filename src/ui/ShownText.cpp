@@ -41,6 +41,25 @@ QStringList BrokenLine(const QString& line) {
   return pieces;
 }
 
+// The line with a line break wherever it runs on for a tooltip line without a
+// place to break.
+QString WithBreaksInLongRuns(const QString& line) {
+  QString broken;
+  QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+  qsizetype start = 0;
+  for (qsizetype end = breaks.toNextBoundary(); end >= 0; end = breaks.toNextBoundary()) {
+    QString run = line.mid(start, end - start);
+    while (run.size() > MaxToolTipLineLength) {
+      const qsizetype cut = CutPoint(run, MaxToolTipLineLength);
+      broken += run.left(cut) + u'\n';
+      run.remove(0, cut);
+    }
+    broken += run;
+    start = end;
+  }
+  return broken;
+}
+
 }
 
 QString ShownText(const QString& text) {
@@ -54,6 +73,13 @@ QString ShownText(const QString& text) {
 QString ShownText(const std::string& utf8) {
   const std::size_t decoded = std::min<std::size_t>(utf8.size(), 4 * (MaxShownLength + 1));
   return ShownText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(decoded)));
+}
+
+QString ShownParagraph(const QString& text) {
+  QStringList lines = ShownText(text).split(u'\n');
+  for (QString& line : lines)
+    line = WithBreaksInLongRuns(line);
+  return lines.join(u'\n');
 }
 
 QString ShownToolTip(const QString& text) {

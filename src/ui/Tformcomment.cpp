@@ -27,7 +27,7 @@ void TFormComment::SetUrl(const QString& url) {
 }
 
 void TFormComment::SetTitle(const QString& title) {
-  Form->LabelTitle->setText(ShownText(title));
+  Form->LabelTitle->setText(ShownParagraph(title));
 }
 
 void TFormComment::SetComment(const QString& comment) {
