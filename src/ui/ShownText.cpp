@@ -10,7 +10,7 @@ namespace {
 using namespace Qt::StringLiterals;
 
 constexpr qsizetype MaxShownLength = 4000;
-constexpr qsizetype MaxToolTipLineLength = 100;
+constexpr qsizetype MaxLineLength = 100;
 constexpr qsizetype MaxToolTipLines = 30;
 constexpr char16_t Ellipsis = u'…';
 
@@ -29,11 +29,11 @@ QStringList BrokenLine(const QString& line) {
   QStringList pieces;
   QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
   qsizetype start = 0;
-  while (line.size() - start > MaxToolTipLineLength) {
-    breaks.setPosition(start + MaxToolTipLineLength + 1);
+  while (line.size() - start > MaxLineLength) {
+    breaks.setPosition(start + MaxLineLength + 1);
     qsizetype end = breaks.toPreviousBoundary();
     if (end <= start)
-      end = start + CutPoint(line.mid(start), MaxToolTipLineLength);
+      end = start + CutPoint(line.mid(start), MaxLineLength);
     pieces << line.mid(start, end - start);
     start = end;
   }
@@ -41,16 +41,16 @@ QStringList BrokenLine(const QString& line) {
   return pieces;
 }
 
-// The line with a line break wherever it runs on for a tooltip line without a
-// place to break.
+// The line with a line break wherever it runs on for MaxLineLength characters
+// without a place to break.
 QString WithBreaksInLongRuns(const QString& line) {
   QString broken;
   QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
   qsizetype start = 0;
   for (qsizetype end = breaks.toNextBoundary(); end >= 0; end = breaks.toNextBoundary()) {
     QString run = line.mid(start, end - start);
-    while (run.size() > MaxToolTipLineLength) {
-      const qsizetype cut = CutPoint(run, MaxToolTipLineLength);
+    while (run.size() > MaxLineLength) {
+      const qsizetype cut = CutPoint(run, MaxLineLength);
       broken += run.left(cut) + u'\n';
       run.remove(0, cut);
     }
@@ -95,7 +95,7 @@ QString ShownToolTip(const QString& text) {
   if (lines.size() > MaxToolTipLines) {
     lines.resize(MaxToolTipLines);
     QString& last = lines.back();
-    last = last.left(CutPoint(last, std::min(last.size(), MaxToolTipLineLength - 1))) + Ellipsis;
+    last = last.left(CutPoint(last, std::min(last.size(), MaxLineLength - 1))) + Ellipsis;
   }
   return u"<p style='white-space:pre-wrap'>"_s + lines.join(u'\n').toHtmlEscaped() + u"</p>"_s;
 }
