@@ -3,6 +3,8 @@
 #include "net/Tappconfig.h"
 #include "store/Tkappfolder.h"
 #include "toc/Tgenerationdb.h"
+#include "ui/ShownText.h"
+#include "ui/ShownTextDelegate.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
@@ -54,6 +56,8 @@ TFormMain::TFormMain(QWidget* parent)
   for (int column = 0; column < 4; ++column)
     Form->GridComment->setColumnWidth(column, std::max(gridWidths[column], gridHeader->sectionSizeHint(column)));
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  Form->ListViewCategory->setItemDelegate(new TShownTextDelegate(Form->ListViewCategory));
+  Form->EditHtmlConf->setItemDelegate(new TShownTextDelegate(Form->EditHtmlConf));
   // The grid is laid out only while its page shows, so it follows its own size too.
   Form->GridComment->viewport()->installEventFilter(this);
   // A URL is typed in Latin letters: no input method.
@@ -216,7 +220,7 @@ void TFormMain::UpdateCaption(const std::string& fileName) {
   CaptionFileName = fileName;
   QString caption = ApplicationTitle;
   if (!fileName.empty())
-    caption += u" - "_s + QString::fromStdString(std::filesystem::path(fileName).filename().string());
+    caption += u" - "_s + ShownText(std::filesystem::path(fileName).filename().string());
   setWindowTitle(Modified ? caption + u"*"_s : caption);
 }
 
@@ -254,7 +258,7 @@ std::string TFormMain::GetDbFolder() const {
 
 void TFormMain::ComboBoxBlogTypeChange() {
   LoadedBlogTypeIndex = Form->ComboBoxBlogType->currentIndex();
-  Form->ComboBoxBlogType->setStatusTip(QString::fromStdString(GetSelectedBlogType().GetSimpleText()));
+  Form->ComboBoxBlogType->setStatusTip(ShownText(GetSelectedBlogType().GetSimpleText()));
 }
 
 void TFormMain::FormResize() {

@@ -1,5 +1,6 @@
 #include "app/Toutputnotice.h"
 
+#include "ui/ShownText.h"
 #include "ui/Tbrowserlauncher.h"
 
 #include <QDir>
@@ -15,6 +16,9 @@ TOutputNotice::TOutputNotice(QWidget* parent) : QWidget(parent) {
   setObjectName(u"OutputNotice"_s);
   Text = new QLabel(this);
   Text->setObjectName(u"LabelOutputNotice"_s);
+  Text->setTextFormat(Qt::PlainText);
+  // A long path is clipped rather than widening the window.
+  Text->setMinimumWidth(1);
   StopButton = new QPushButton(u"中止"_s, this);
   StopButton->setObjectName(u"ButtonStopTemplate"_s);
   StopButton->setToolTip(u"テンプレートプログラムを終了させます。"_s);
@@ -51,6 +55,6 @@ void TOutputNotice::ShowDone(const QString& outputFile) {
 
 void TOutputNotice::Show(const QString& text, const QString& outputFile) {
   OutputFile = outputFile;
-  Text->setText(text + QDir::toNativeSeparators(outputFile));
+  Text->setText(text + ShownText(QDir::toNativeSeparators(outputFile)));
   show();
 }

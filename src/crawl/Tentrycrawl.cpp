@@ -15,6 +15,33 @@
 #include <stdexcept>
 #include <unordered_set>
 
+namespace {
+
+// A title of megabytes makes every repaint of its row slow; a longer one keeps
+// this many characters, the last of them "…".
+constexpr std::size_t MaxTitleCharacters = 2000;
+
+bool StartsCharacter(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+// Cuts between characters, never inside one's UTF-8 sequence.
+std::string CappedTitle(const std::string& title) {
+  std::size_t characters = 0;
+  std::size_t cut = 0;
+  for (std::size_t index = 0; index < title.size(); ++index) {
+    if (!StartsCharacter(title[index]))
+      continue;
+    if (characters == MaxTitleCharacters - 1)
+      cut = index;
+    if (++characters > MaxTitleCharacters)
+      return title.substr(0, cut) + "…";
+  }
+  return title;
+}
+
+}
+
 bool TEntryCrawl::Run() {
   const int sleepTime = ApplyConnectionSettings(Http);
   DeleteEntries(*Db, true);
@@ -145,6 +172,7 @@ bool TEntryCrawl::ReadEntry(std::string& url, TEntryParser& parser, int codePage
   if (!Redirected(url, read))
     throw ReadAgain{};
   const TParsedEntry parsed = next ? parser.Parse(page, url) : parser.ParseListed(page, url);
+  const std::string title = CappedTitle(parsed.Title);
   if (parsed.Date.empty() && parsed.Title.empty())
     throw std::runtime_error("ERROR: " + url);
   if (NewEntryOnly && EntryExists(*Db, url))
@@ -152,8 +180,8 @@ bool TEntryCrawl::ReadEntry(std::string& url, TEntryParser& parser, int codePage
   const std::optional<double> date = ReadDateText(parsed.Date);
   if (!date)
     Log("Error: " + parsed.Date + " は日付ではありません。");
-  InsertEntry(*Db, url, parsed.Title, date.value_or(0), true);
-  Log("OK: " + url + " " + parsed.Title);
+  InsertEntry(*Db, url, title, date.value_or(0), true);
+  Log("OK: " + url + " " + title);
   if (next)
     *next = Absolute(parsed.NextUrl);
   return true;

@@ -2,6 +2,7 @@
 
 #include "store/Tkcategorytext.h"
 #include "store/Tkdatetime.h"
+#include "ui/ShownText.h"
 
 #include <algorithm>
 #include <utility>
@@ -72,7 +73,8 @@ QVariant TCommentListModel::data(const QModelIndex& index, int role) const {
   const TEntry* entry = GetEntry(index.row());
   if (!entry || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
     return {};
-  return CellText(*entry, index.column());
+  const QString shown = ShownText(CellText(*entry, index.column()));
+  return role == Qt::ToolTipRole ? ShownToolTip(shown) : shown;
 }
 
 QVariant TCommentListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -88,18 +90,18 @@ Qt::ItemFlags TCommentListModel::flags(const QModelIndex& index) const {
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-QString TCommentListModel::CellText(const TEntry& entry, int column) const {
+std::string TCommentListModel::CellText(const TEntry& entry, int column) const {
   switch (column) {
   case ColumnUrl:
-    return QString::fromStdString(entry.GetUrl());
+    return entry.GetUrl();
   case ColumnDate:
-    return QString::fromStdString(FormatDate(entry.GetDate()));
+    return FormatDate(entry.GetDate());
   case ColumnTitle:
-    return QString::fromStdString(entry.GetTitle());
+    return entry.GetTitle();
   case ColumnCategories:
-    return QString::fromStdString(CategoryCommaText(entry.GetCategoryIds(), Categories));
+    return CategoryCommaText(entry.GetCategoryIds(), Categories);
   case ColumnComment:
-    return QString::fromStdString(entry.GetComment());
+    return entry.GetComment();
   }
   return {};
 }

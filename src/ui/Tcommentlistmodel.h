@@ -45,7 +45,9 @@ public:
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-  QString CellText(const TEntry& entry, int column) const;
+  // The stored text, UTF-8; each cell and tooltip shows it cut, so that no repaint
+  // lays out megabytes.
+  std::string CellText(const TEntry& entry, int column) const;
   QString SearchText(const TEntry& entry) const;
 
   std::vector<TEntry> Entries;

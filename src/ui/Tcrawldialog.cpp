@@ -3,6 +3,7 @@
 #include "crawl/Tcrawljob.h"
 #include "ui/Tbatchedlog.h"
 #include "ui/Tdialogcrawllistener.h"
+#include "ui/ShownText.h"
 #include "ui/Tprompts.h"
 
 #include <QCloseEvent>
@@ -34,16 +35,17 @@ void TCrawlDialog::Bind(const Controls& controls) {
   Form.BtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
   Form.BtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
   Form.BtnClose->setEnabled(false);
+  Form.LabelUrl->setTextFormat(Qt::PlainText);
   connect(Form.BtnCancel, &QPushButton::clicked, this, &TCrawlDialog::BtnCancelClick);
   connect(Form.BtnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TCrawlDialog::AddLog(const QString& line) {
-  Log->Append(line);
+  Log->Append(ShownText(line));
 }
 
 void TCrawlDialog::ShowUrl(const QString& url) {
-  Form.LabelUrl->setText(url);
+  Form.LabelUrl->setText(ShownText(url));
 }
 
 void TCrawlDialog::ShowCategoryProgress(int, int, int) {}

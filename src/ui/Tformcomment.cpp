@@ -1,5 +1,6 @@
 #include "ui/Tformcomment.h"
 
+#include "ui/ShownText.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformcomment.h"
 
@@ -21,12 +22,12 @@ TFormComment::~TFormComment() = default;
 // escaping can change what opens.
 void TFormComment::SetUrl(const QString& url) {
   Url = url;
-  const QString escaped = url.toHtmlEscaped();
-  Form->LabelUrl->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(escaped));
+  Form->LabelUrl->setText(
+      QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toHtmlEscaped(), ShownText(url).toHtmlEscaped()));
 }
 
 void TFormComment::SetTitle(const QString& title) {
-  Form->LabelTitle->setText(title);
+  Form->LabelTitle->setText(ShownParagraph(title));
 }
 
 void TFormComment::SetComment(const QString& comment) {

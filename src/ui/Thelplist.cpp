@@ -1,5 +1,6 @@
 #include "ui/Thelplist.h"
 
+#include "ui/ShownText.h"
 #include "ui/Thelpbrowser.h"
 
 #include <QObject>
@@ -11,7 +12,10 @@ void ShowHelpRows(QTreeWidget& list, THelpBrowser& browser, const std::vector<TH
     const QSignalBlocker quiet(list);
     list.clear();
     for (const THelpRow& row : rows) {
-      auto* item = new QTreeWidgetItem(&list, row.Texts);
+      QStringList texts;
+      for (const QString& text : row.Texts)
+        texts << ShownText(text);
+      auto* item = new QTreeWidgetItem(&list, texts);
       item->setData(0, Qt::UserRole, QString::fromStdString(row.HelpPath));
     }
   }

@@ -1,5 +1,7 @@
 #include "ui/Tprompts.h"
 
+#include "ui/ShownText.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QApplication>
@@ -22,6 +24,12 @@ QMessageBox::Icon BoxIcon(TPrompts::Icon icon) {
   return QMessageBox::NoIcon;
 }
 
+// The text comes from anywhere (file names, blogs, template programs): never HTML.
+void SetText(QMessageBox& box, const QString& text) {
+  box.setTextFormat(Qt::PlainText);
+  box.setText(ShownText(text));
+}
+
 std::optional<QString> Chosen(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return std::nullopt;
@@ -34,17 +42,19 @@ public:
     MessageWithDetails(parent, icon, text, QString());
   }
 
+  // The details are a scrolling plain text area: the bounded standard error of a
+  // template program shows there whole.
   void MessageWithDetails(QWidget* parent, Icon icon, const QString& text, const QString& details) override {
-    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
+    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), QString(), QMessageBox::Ok, parent);
+    SetText(box, text);
     box.setDetailedText(details);
     box.exec();
   }
 
   int Choose(QWidget* parent, Icon icon, const QString& text, const QStringList& buttons,
              int escapeButton) override {
-    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), text, QMessageBox::NoButton, parent);
-    box.setTextFormat(Qt::PlainText);
+    QMessageBox box(BoxIcon(icon), QApplication::applicationName(), QString(), QMessageBox::NoButton, parent);
+    SetText(box, text);
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons)
       added.append(box.addButton(caption, QMessageBox::AcceptRole));

@@ -539,3 +539,29 @@ TEST_F(EntryCrawlTest, AddressesThatDifferOnlyInTheCaseOfTheirPathAreDifferentEn
   EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "エントリーの一覧を読み込んだ 4 件で置き換えました。");
 }
 
+
+// A title keeps at most 2,000 characters, never half of one, followed or listed.
+TEST_F(EntryCrawlTest, ALongTitleIsStoredCutToTwoThousandCharacters) {
+  const auto times = [](const std::string& text, int count) {
+    std::string result;
+    while (count-- > 0)
+      result += text;
+    return result;
+  };
+  const std::pair<std::string, std::string> cases[] = {
+      {times("あ", 2000), times("あ", 2000)},
+      {times("a", 1998) + times("😀", 3), times("a", 1998) + "😀…"},
+      {times("長い題名", 50'000), times("長い題名", 499) + "長い題…"}};
+  for (const bool lists : {false, true})
+    for (const auto& [title, stored] : cases) {
+      Lists = lists;
+      Reset();
+      if (lists)
+        Blog.SetPage("/", "list:/e/3;");
+      Blog.SetPage("/e/3", TestBlog::EntryPage("2024/05/03", title, ""));
+      ASSERT_TRUE(Crawl());
+      // Compared whole, so that a failure does not print megabytes.
+      EXPECT_TRUE(LoadEntries(Db).at(0).GetTitle() == stored) << lists << " " << stored.size();
+      EXPECT_TRUE(Listener.Lines.at(1) == "OK: " + Blog.Url("/e/3") + " " + stored) << lists << " " << stored.size();
+    }
+}
