@@ -238,8 +238,9 @@ void TFormMain::SetModified(bool modified) {
 // Only a safety net for recovery: Save writes them again and reports what fails.
 void TFormMain::KeepSettingsInWorkCopy() {
   try {
-    CollectProjectSettings(Project);
-    Project.StoreSettings(*Db);
+    TProject onScreen = Project;
+    CollectProjectSettings(onScreen);
+    onScreen.StoreSettings(*Db);
   } catch (const std::exception&) {
   }
 }

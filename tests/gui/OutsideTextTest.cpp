@@ -117,7 +117,7 @@ protected:
                       }});
     places.push_back({"question box", [this](int, const QString& text) {
                         return RealBox(
-                            [&text] { TPrompts::Get().Choose(nullptr, TPrompts::Icon::Question, text, {}); });
+                            [&text] { TPrompts::Get().Choose(nullptr, TPrompts::Icon::Question, text, {u"OK"_s}, 0); });
                       }});
     places.push_back({"output notice", [&window](int, const QString& text) {
                         TOutputNotice notice(&window);
