@@ -3,6 +3,7 @@
 // menu and each dialog into FOLDER.
 #include "app/Tappstartup.h"
 #include "app/Tformmain.h"
+#include "app/Toutputnotice.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QRawFont>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "crawl/Tblogconfig.h"
@@ -31,6 +33,7 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -119,6 +122,24 @@ void SavePages(TFormMain& window, const QString& folder) {
   Settle();
   Save(file, folder, u"main-menu-file"_s);
   file->close();
+}
+
+// Page 3 with two runs of the template in the status bar: one done, one running.
+void SaveRunningNotices(TFormMain& window, const QString& folder) {
+  window.GetUi().PageControl1->setCurrentIndex(2);
+  std::vector<TOutputNotice*> notices;
+  for (const QString& name : {u"目次.html"_s, u"目次-新しい並び順.html"_s}) {
+    auto* notice = new TOutputNotice(window.statusBar());
+    window.statusBar()->addPermanentWidget(notice, 1);
+    notice->ShowRunning(QDir::home().filePath(name));
+    notices.push_back(notice);
+  }
+  notices.front()->ShowDone(QDir::home().filePath(u"目次.html"_s));
+  Settle();
+  Save(&window, folder, u"main-page3-running"_s);
+  for (TOutputNotice* notice : notices)
+    delete notice;
+  window.GetUi().PageControl1->setCurrentIndex(0);
 }
 
 // Page 2 with a filter typed in full-width letters, once the pause after typing
@@ -229,6 +250,7 @@ int main(int argc, char** argv) {
     WaitForStartup(window);
     SavePages(window, arguments.at(2));
     SaveCommentFilter(window, arguments.at(2));
+    SaveRunningNotices(window, arguments.at(2));
     SaveDialogs(window, arguments.at(2));
     if (refused.AnyRefused())
       return 1;
