@@ -3,11 +3,15 @@
 #include "store/Tentry.h"
 #include "store/Tproject.h"
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -128,6 +132,36 @@ TEST_F(ProjectDbBadInputTest, AFailedSaveLeavesTheOldFileAndNoLeftovers) {
     ++items;
   EXPECT_EQ(items, 2u) << "only the saved project and the folder";
   ExpectNothingLost();
+}
+
+// A disk that fills during the save (a file size limit, as a full disk fails the
+// writes): the save fails and leaves neither its file nor its journal.
+TEST_F(ProjectDbBadInputTest, ASaveIntoAFullDiskLeavesNoLeftovers) {
+  for (int i = 2; i < 400; ++i)
+    InsertEntry(Db, "http://blog.example/" + std::to_string(i), std::string(300, 'x'), 45000, false);
+  const std::string target = Folder.File("full.proj");
+  for (const rlim_t room : {0, 512, 4096, 8192, 32768, 65536}) {
+    SCOPED_TRACE(room);
+    const pid_t child = fork();
+    if (child == 0) {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{room, room};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      try {
+        Db.SaveTo(target);
+      } catch (const std::runtime_error&) {
+        _exit(0);
+      }
+      _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save must fail";
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(Folder.Path()))
+      names.push_back(item.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"saved.proj"});
+  }
 }
 
 TEST_F(ProjectDbBadInputTest, SavingIntoAReadOnlyFolder) {
