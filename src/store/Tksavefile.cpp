@@ -100,11 +100,12 @@ std::string TempPrefix(const std::string& path) {
   return "." + name + TempInfix;
 }
 
-bool IsJournalName(const std::string& name) {
-  for (const char* suffix : {"-journal", "-wal", "-shm"})
+// The database a journal's name belongs to; empty for a name of no journal.
+std::string JournalOwner(const std::string& name) {
+  for (const std::string suffix : {"-journal", "-wal", "-shm"})
     if (name.ends_with(suffix))
-      return true;
-  return false;
+      return name.substr(0, name.size() - suffix.size());
+  return {};
 }
 
 // A save that still runs holds its project lock (flock) on its temporary file.
@@ -187,9 +188,15 @@ void RemoveStaleSaveTemps(const std::string& target) {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (!name.starts_with(prefix) || IsJournalName(name))
+    if (!name.starts_with(prefix))
       continue;
-    if (IsAbandoned(folder + name))
+    // A save removes its file before its journals; one that died between the two
+    // leaves a journal alone.
+    if (const std::string owner = JournalOwner(name); !owner.empty()) {
+      if (!fs::exists(folder + owner, error))
+        std::remove((folder + name).c_str());
+    } else if (IsAbandoned(folder + name)) {
       RemoveSaveTemp(folder + name);
+    }
   }
 }

@@ -3,6 +3,7 @@
 #include "store/Tentry.h"
 #include "store/Tproject.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -162,6 +163,38 @@ TEST_F(ProjectDbBadInputTest, ASaveIntoAFullDiskLeavesNoLeftovers) {
       names.push_back(item.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"saved.proj"});
   }
+}
+
+// What dead saves of this project left goes with its next save or open; a save
+// that still runs (it holds its file locked) and other projects' files stay.
+TEST_F(ProjectDbBadInputTest, LeftoversOfDeadSavesGoAndThoseOfRunningSavesStay) {
+  const std::vector<std::string> dead{".saved.proj.tocwerk-dead0001", ".saved.proj.tocwerk-dead0001-journal",
+                                      ".saved.proj.tocwerk-dead0002-wal"};
+  const std::vector<std::string> kept{".saved.proj.tocwerk-running", ".other.proj.tocwerk-dead0003",
+                                      ".tocwerk-olderrun"};
+  const auto leave = [&] {
+    for (const auto& names : {dead, kept})
+      for (const std::string& name : names)
+        WriteFile(Folder.File(name), "x");
+  };
+  const auto left = [&] {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(Folder.Path()))
+      names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  std::vector<std::string> expected = kept;
+  expected.push_back("saved.proj");
+  std::sort(expected.begin(), expected.end());
+
+  leave();
+  const TProjectLock running = TProjectLock::Acquire(Folder.File(kept[0]), kept[0]);
+  Db.SaveTo(Saved);
+  EXPECT_EQ(left(), expected) << "after a save";
+  leave();
+  Db.Open(Saved);
+  EXPECT_EQ(left(), expected) << "after an open";
 }
 
 TEST_F(ProjectDbBadInputTest, SavingIntoAReadOnlyFolder) {
