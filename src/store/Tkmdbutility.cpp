@@ -55,6 +55,11 @@ void FoldWriteAheadLog(const std::string& path) {
 }
 
 void RemoveJournalsOf(const std::string& path) {
-  for (const char* suffix : {"-wal", "-shm", "-journal"})
+  for (const char* suffix : JournalSuffixes)
     std::remove((path + suffix).c_str());
+}
+
+void RemoveDatabase(const std::string& path) {
+  std::remove(path.c_str());
+  RemoveJournalsOf(path);
 }

@@ -11,5 +11,9 @@ void CompactDatabase(const std::string& source, const std::string& destination);
 // itself, so that the file alone holds every committed change and can be copied.
 void FoldWriteAheadLog(const std::string& path);
 
-// The files SQLite keeps beside a database: its journals.
+// The suffixes of the files SQLite keeps beside a database: its journals.
+inline constexpr const char* JournalSuffixes[] = {"-wal", "-shm", "-journal"};
+
+// Removes a database's journals; RemoveDatabase the database with them.
 void RemoveJournalsOf(const std::string& path);
+void RemoveDatabase(const std::string& path);

@@ -102,7 +102,7 @@ std::string TempPrefix(const std::string& path) {
 
 // The database a journal's name belongs to; empty for a name of no journal.
 std::string JournalOwner(const std::string& name) {
-  for (const std::string suffix : {"-journal", "-wal", "-shm"})
+  for (const std::string suffix : JournalSuffixes)
     if (name.ends_with(suffix))
       return name.substr(0, name.size() - suffix.size());
   return {};
@@ -170,16 +170,11 @@ void CommitSave(const std::string& temp, const TSaveTarget& target) {
     if (std::rename(temp.c_str(), target.Path.c_str()) != 0)
       throw std::runtime_error(WithSystemError("ファイルを置き換えられません。", errno));
   } catch (const std::exception& e) {
-    RemoveSaveTemp(temp);
+    RemoveDatabase(temp);
     Refuse(target.Shown, e.what());
   }
   RemoveJournalsOf(temp);
   FlushFolderOf(target.Path);
-}
-
-void RemoveSaveTemp(const std::string& temp) {
-  std::remove(temp.c_str());
-  RemoveJournalsOf(temp);
 }
 
 void RemoveStaleSaveTemps(const std::string& target) {
@@ -196,7 +191,7 @@ void RemoveStaleSaveTemps(const std::string& target) {
       if (!fs::exists(folder + owner, error))
         std::remove((folder + name).c_str());
     } else if (IsAbandoned(folder + name)) {
-      RemoveSaveTemp(folder + name);
+      RemoveDatabase(folder + name);
     }
   }
 }

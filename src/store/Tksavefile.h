@@ -27,8 +27,6 @@ std::string CreateSaveTemp(const TSaveTarget& target);
 // and journals), leaving those whose saver still holds them.
 void RemoveStaleSaveTemps(const std::string& target);
 
-// Removes a temporary file of a save and its journals.
-void RemoveSaveTemp(const std::string& temp);
 
 // Gives temp the permissions (and, for root, the owner) of the file it replaces,
 // flushes it, renames it over the target and flushes the folder. On failure the

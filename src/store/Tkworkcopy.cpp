@@ -135,10 +135,8 @@ int LockSide(const std::string& sidePath) {
 }
 
 void RemoveFiles(const std::string& workFile) {
-  for (const std::string& database : {OpeningCopyOf(workFile), workFile}) {
-    std::remove(database.c_str());
-    RemoveJournalsOf(database);
-  }
+  RemoveDatabase(OpeningCopyOf(workFile));
+  RemoveDatabase(workFile);
   std::remove((workFile + SideSuffix).c_str());
 }
 
@@ -214,8 +212,7 @@ std::vector<TWorkCopyInfo> ListOrphanedWorkCopies() {
     info.WorkFile = sidePath.substr(0, sidePath.size() - std::strlen(SideSuffix));
     struct stat work {};
     if (stat(info.WorkFile.c_str(), &work) == 0 && S_ISREG(work.st_mode) && work.st_size > 0) {
-      std::remove(OpeningCopyOf(info.WorkFile).c_str());
-      RemoveJournalsOf(OpeningCopyOf(info.WorkFile));
+      RemoveDatabase(OpeningCopyOf(info.WorkFile));
       info.Modified = work.st_mtime;
       // Recent changes may still be only in the write-ahead log.
       struct stat log {};

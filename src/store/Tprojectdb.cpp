@@ -108,8 +108,7 @@ void TProjectDb::RememberProject(const std::string& fileName, const TFileIdentit
 void TProjectDb::Adopt(const std::string& source, const std::string& shownName,
                        const SettingsReader& readSettings) {
   const std::string temp = OpeningCopyOf(WorkFileName);
-  std::remove(temp.c_str());
-  RemoveJournalsOf(temp);
+  RemoveDatabase(temp);
   if (!CopyFiles(source, temp, false)) {
     std::remove(temp.c_str());
     throw std::runtime_error(CopyFailed);
@@ -135,8 +134,7 @@ void TProjectDb::Adopt(const std::string& source, const std::string& shownName,
   } catch (...) {
     Close();
     Connection.SetFileName(WorkFileName);
-    std::remove(temp.c_str());
-    RemoveJournalsOf(temp);
+    RemoveDatabase(temp);
     throw;
   }
   Connect(WorkFileName);
@@ -170,7 +168,7 @@ void TProjectDb::SaveTo(const std::string& fileName) {
     saved = TProjectLock::Acquire(temp, fileName);
     CompactDatabase(WorkFileName, temp);
   } catch (const std::exception& e) {
-    RemoveSaveTemp(temp);
+    RemoveDatabase(temp);
     throw std::runtime_error(
         CannotSaveMessage(fileName, std::string("プロジェクトを書き出せませんでした。(") + e.what() + ")"));
   }
