@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
 #include "cli/CliProject.h"
+#include "cli/CliSignals.h"
 #include "cli/CliText.h"
 #include "store/Tcategory.h"
 #include "store/Tentry.h"
@@ -61,17 +62,20 @@ std::string JsonString(const std::string& text) {
 
 void WriteTsv(std::ostream& out, const std::vector<TEntry>& entries,
               const std::map<std::int32_t, TCategory>& categories) {
-  for (const TEntry& entry : entries)
+  for (const TEntry& entry : entries) {
+    CommandInterruption::ThrowIfSignalled();
     out << entry.GetId() << '\t' << FormatDate(entry.GetDate()) << '\t' << TsvField(entry.GetUrl())
         << '\t' << TsvField(entry.GetTitle()) << '\t'
         << TsvField(CategoryCommaText(entry.GetCategoryIds(), categories)) << '\t'
         << TsvField(entry.GetComment()) << '\n';
+  }
 }
 
 void WriteJson(std::ostream& out, const std::vector<TEntry>& entries,
                const std::map<std::int32_t, TCategory>& categories) {
   out << '[';
   for (size_t i = 0; i < entries.size(); ++i) {
+    CommandInterruption::ThrowIfSignalled();
     const TEntry& entry = entries[i];
     out << (i ? ",\n " : "\n ") << "{\"id\": " << entry.GetId() << ", \"url\": " << JsonString(entry.GetUrl())
         << ", \"title\": " << JsonString(entry.GetTitle())
@@ -96,6 +100,7 @@ int CommandEntries(TCliContext& context, const std::vector<std::string>& args) {
   TProject project;
   OpenProjectToRead(parsed.Positionals().front(), db, project);
   MentionOrphanedWork(parsed.Positionals().front(), context.Err);
+  CommandInterruption::ThrowIfSignalled();
   const std::vector<TEntry> entries = LoadEntries(db);
   const auto categories = LoadCategories(db);
   if (parsed.Flag("json"))

@@ -3,6 +3,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliSignals.h"
 #include "cli/CliText.h"
+#include "store/Tkcancel.h"
 
 #include <algorithm>
 #include <exception>
@@ -73,6 +74,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!out.flush())
       return ExitOutputGone;
     return status == 0 && interruption.Signalled() ? ExitCanceled : status;
+  } catch (const TCanceledError&) {
+    // Ended by a signal the user sent: nothing to tell.
+    return ExitCanceled;
   } catch (const TUsageError& e) {
     err << "tocwerk-cli: " << PrintableText(e.what()) << "\n\n" << UsageText(command);
     return 2;

@@ -2,9 +2,11 @@
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
 #include "cli/CliProject.h"
+#include "cli/CliSignals.h"
 #include "store/Tksavefile.h"
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"
+#include "toc/Tgenerationdb.h"
 #include "toc/Tgenerationrun.h"
 #include "toc/Tktemplatesettings.h"
 
@@ -51,9 +53,12 @@ int CommandMake(TCliContext& context, const std::vector<std::string>& args) {
   const std::string& projectPath = parsed.Positionals()[0];
   const std::string& output = parsed.Positionals()[1];
 
+  // As the window does at its start: runs that ended long ago leave nothing behind.
+  RemoveStaleGenerationDbs();
   TProjectDb db;
   TProject project;
   OpenProjectToRead(projectPath, db, project);
+  CommandInterruption::ThrowIfSignalled();
   CheckOutput(output, projectPath);
   THtmlTemplate htmlTemplate = chosen;
   if (!parsed.Has("template")) {
@@ -70,6 +75,7 @@ int CommandMake(TCliContext& context, const std::vector<std::string>& args) {
   run.SetDb(&db);
   run.SetTemplate(&htmlTemplate);
   run.SetOutputFile(output);
+  run.SetCancelCheck(&CommandInterruption::Signalled);
   run.Export();
   if (!parsed.Flag("wait")) {
     run.StartDetached();

@@ -3,6 +3,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliDetect.h"
 #include "cli/CliProject.h"
+#include "cli/CliSignals.h"
 #include "cli/CliText.h"
 #include "store/Tcomment.h"
 #include "store/Tentry.h"
@@ -102,9 +103,13 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
       project.AddCategory(name, url);
   }
   TProject::HtmlSettings htmlSettings = project.GetHtmlSettings();
-  for (const auto& [name, value] : settings)
+  for (const auto& [name, value] : settings) {
+    CommandInterruption::ThrowIfSignalled();
     htmlSettings[name] = value;
+  }
   project.SetHtmlSettings(htmlSettings);
+  // A signal up to here leaves the project file as it was; a save once begun ends.
+  CommandInterruption::ThrowIfSignalled();
   project.Save(path, db);
   return 0;
 }
@@ -122,6 +127,7 @@ int CommandComment(TCliContext& context, const std::vector<std::string>& args) {
   for (TEntry& entry : LoadEntries(db)) {
     if (entry.GetUrl() != url)
       continue;
+    CommandInterruption::ThrowIfSignalled();
     entry.SetComment(parsed.Positionals()[2]);
     SaveComment(db, entry);
     project.Save(path, db);

@@ -1,6 +1,7 @@
 #include "cli/CliSignals.h"
 
 #include "crawl/Tcrawljob.h"
+#include "store/Tkcancel.h"
 
 #include <atomic>
 #include <csignal>
@@ -43,6 +44,11 @@ CommandInterruption::~CommandInterruption() {
 
 bool CommandInterruption::Signalled() {
   return SignalSeen;
+}
+
+void CommandInterruption::ThrowIfSignalled() {
+  if (Signalled())
+    throw TCanceledError();
 }
 
 CrawlInterruption::~CrawlInterruption() {

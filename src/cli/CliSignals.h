@@ -14,6 +14,8 @@ public:
   CommandInterruption& operator=(const CommandInterruption&) = delete;
 
   static bool Signalled();
+  // Throws TCanceledError once a signal came: for long loops and before a command writes.
+  static void ThrowIfSignalled();
 };
 
 // While it lives, a signal also cancels the crawl being watched, so that what was

@@ -5,6 +5,7 @@
 #include "store/Tdbquery.h"
 #include "store/Tentry.h"
 #include "store/Tkfileutility.h"
+#include "store/Tkmdbutility.h"
 #include "toc/Tuniquefd.h"
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -51,21 +53,22 @@ std::string NameOf(const std::string& line) {
   return line.substr(0, line.find('='));
 }
 
-// The value of the first line with this name, as a name/value list gives it.
-std::string ValueOf(const std::vector<std::string>& lines, const std::string& name) {
+// The value of the first line of each name, as a name/value list gives it.
+std::unordered_map<std::string, std::string> FirstValues(const std::vector<std::string>& lines) {
+  std::unordered_map<std::string, std::string> values;
   for (const std::string& line : lines) {
     const auto equals = line.find('=');
-    if (line.substr(0, equals) == name)
-      return equals == std::string::npos ? std::string() : line.substr(equals + 1);
+    values.try_emplace(line.substr(0, equals), equals == std::string::npos ? std::string() : line.substr(equals + 1));
   }
-  return {};
+  return values;
 }
 
-void ExportEntries(TDbQuery& query, const std::vector<TEntry>& entries) {
+void ExportEntries(TDbQuery& query, const std::vector<TEntry>& entries, const TCancelCheck& canceled) {
   query.SetSql(
       "insert into entries(id,url,タイトル,日付,コメント) values "
       "(:ID,:URL,:TITLE,:DATE,:COMMENT)");
   for (const TEntry& entry : entries) {
+    ThrowIfCanceled(canceled);
     query.SetInteger("ID", entry.GetId());
     query.SetText("URL", entry.GetUrl());
     query.SetText("TITLE", entry.GetTitle());
@@ -77,6 +80,7 @@ void ExportEntries(TDbQuery& query, const std::vector<TEntry>& entries) {
   query.SetSql(
       "insert into entries_categories(entry_id,category_id) values (:ENTRY_ID, :CATEGORY_ID)");
   for (const TEntry& entry : entries) {
+    ThrowIfCanceled(canceled);
     query.SetInteger("ENTRY_ID", entry.GetId());
     for (const std::int32_t categoryId : entry.GetCategoryIds()) {
       query.SetInteger("CATEGORY_ID", categoryId);
@@ -86,9 +90,11 @@ void ExportEntries(TDbQuery& query, const std::vector<TEntry>& entries) {
   query.Close();
 }
 
-void ExportCategories(TDbQuery& query, const std::map<std::int32_t, TCategory>& categories) {
+void ExportCategories(TDbQuery& query, const std::map<std::int32_t, TCategory>& categories,
+                      const TCancelCheck& canceled) {
   query.SetSql("insert into categories(id,name,url) values (:ID,:NAME,:URL)");
   for (const auto& [id, category] : categories) {
+    ThrowIfCanceled(canceled);
     query.SetInteger("ID", id);
     query.SetText("NAME", category.GetName());
     query.SetText("URL", category.GetUrl());
@@ -97,27 +103,30 @@ void ExportCategories(TDbQuery& query, const std::map<std::int32_t, TCategory>& 
   query.Close();
 }
 
-void ExportSettings(TDbQuery& query, const std::vector<std::string>& settings) {
+void ExportSettings(TDbQuery& query, const std::vector<std::string>& settings, const TCancelCheck& canceled) {
+  const auto values = FirstValues(settings);
   query.SetSql("insert into html(name,data) values (:NAME,:DATA)");
   for (const std::string& line : settings) {
+    ThrowIfCanceled(canceled);
     const std::string name = NameOf(line);
     query.SetText("NAME", name);
-    query.SetText("DATA", ValueOf(settings, name));
+    query.SetText("DATA", values.at(name));
     query.Execute();
   }
   query.Close();
 }
 
-void WriteRows(const std::string& path, TProjectDb& db, const std::vector<std::string>& settings) {
+void WriteRows(const std::string& path, TProjectDb& db, const std::vector<std::string>& settings,
+               const TCancelCheck& canceled) {
   TDbConnection connection;
   connection.SetDurability(TDbConnection::Durability::Scratch);
   connection.SetFileName(path);
   {
     TDbQuery query(connection);
     TDbTransaction transaction(connection);
-    ExportEntries(query, LoadEntries(db));
-    ExportCategories(query, LoadCategories(db));
-    ExportSettings(query, settings);
+    ExportEntries(query, LoadEntries(db), canceled);
+    ExportCategories(query, LoadCategories(db), canceled);
+    ExportSettings(query, settings, canceled);
     transaction.Commit();
   }
   connection.Close();
@@ -137,14 +146,15 @@ bool IsStale(const fs::path& path) {
 }
 
 std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
-                               const std::vector<std::string>& settings, TUniqueFd* lock) {
+                               const std::vector<std::string>& settings, TUniqueFd* lock,
+                               const TCancelCheck& canceled) {
   TUniqueFd held;
   const std::string path = CopyBlankFile(blankFile, held);
   try {
-    WriteRows(path, db, settings);
+    WriteRows(path, db, settings, canceled);
   } catch (...) {
     // The rows are one transaction: a failed export leaves nothing worth keeping.
-    std::remove(path.c_str());
+    RemoveDatabase(path);
     throw;
   }
   if (lock)

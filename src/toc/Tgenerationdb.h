@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Tkcancel.h"
+
 #include <string>
 #include <vector>
 
@@ -11,9 +13,11 @@ class TUniqueFd;
 // "tocwerk-gen-XXXXXX" in the temporary folder, and returns its path. The file is
 // left for the template program; a failed export removes it. lock, when given,
 // receives a descriptor holding an flock on the file from its creation on: as long
-// as it or a copy in a program is open, the file is in use.
+// as it or a copy in a program is open, the file is in use. canceled is asked
+// between rows; when it says stop, the file is removed and TCanceledError thrown.
 std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
-                               const std::vector<std::string>& settings, TUniqueFd* lock = nullptr);
+                               const std::vector<std::string>& settings, TUniqueFd* lock = nullptr,
+                               const TCancelCheck& canceled = {});
 
 // Removes the generation databases of this user left in the temporary folder by
 // runs that are over: unlocked, and older than a minute (a file just made is

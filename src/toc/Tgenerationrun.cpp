@@ -2,6 +2,7 @@
 
 #include "store/Tkfileutility.h"
 #include "toc/Tgenerationdb.h"
+#include "toc/Tremovalwatcher.h"
 #include "toc/Ttemplatemanager.h"
 
 #include <filesystem>
@@ -43,7 +44,7 @@ void TGenerationRun::Export() {
   GenerationDb.clear();
   GenerationDbLock.Reset();
   TUniqueFd lock;
-  GenerationDb = AbsolutePath(ExportGenerationDb(*Db, DataFile, Settings, &lock));
+  GenerationDb = AbsolutePath(ExportGenerationDb(*Db, DataFile, Settings, &lock, Canceled));
   GenerationDbLock = std::move(lock);
 }
 
@@ -60,7 +61,13 @@ void TGenerationRun::StartDetached() {
   TChildProcess::Options options = TemplateProcessOptions(command, GenerationDbLock.Get());
   options.ReadErrors = false;
   try {
-    TChildProcess(options).Release();
+    ThrowIfCanceled(Canceled);
+    TChildProcess process(options);
+    RemoveDatabaseAfter(process.ExitFd(), GenerationDb);
+    process.Release();
+  } catch (const TCanceledError&) {
+    RemoveGenerationDb();
+    throw;
   } catch (const std::runtime_error& e) {
     RemoveGenerationDb();
     throw std::runtime_error(CannotStartMessage(command.Program, e.what()));
@@ -73,6 +80,7 @@ int TGenerationRun::Wait(std::string& errorOutput) {
   TChildProcess::Options options = TemplateProcessOptions(command, GenerationDbLock.Get());
   // The command line's Ctrl+C ends it with the command, as before.
   options.OwnSession = false;
+  ThrowIfCanceled(Canceled);
   std::unique_ptr<TChildProcess> process;
   try {
     process = std::make_unique<TChildProcess>(options);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Tkcancel.h"
 #include "toc/Tchildprocess.h"
 #include "toc/Tuniquefd.h"
 
@@ -29,6 +30,9 @@ public:
   void SetDb(TProjectDb* db) { Db = db; }
   void SetTemplate(const THtmlTemplate* htmlTemplate) { Template = htmlTemplate; }
   void SetOutputFile(const std::string& path) { OutputFile = path; }
+  // Asked during the export and before the program starts; when it says stop, the
+  // database is removed and TCanceledError thrown.
+  void SetCancelCheck(const TCancelCheck& canceled) { Canceled = canceled; }
 
   // Writes a new generation database. It reads the project database and writes only
   // its own file, so it may run on a worker thread while nothing else uses the
@@ -40,8 +44,9 @@ public:
   // The command for the exported database.
   TTemplateCommand Command() const;
 
-  // Starts the program and returns at once; the generation database stays for it.
-  // A program that cannot be started throws, and its database is removed.
+  // Starts the program and returns at once; the generation database stays for it
+  // and is removed when it ends. A program that cannot be started throws, and its
+  // database is removed.
   void StartDetached();
   // Runs the program to its end and returns its exit status; the last part of what
   // it wrote to standard error goes to errorOutput. A program that cannot be started or that
@@ -57,6 +62,7 @@ private:
   TProjectDb* Db = nullptr;
   const THtmlTemplate* Template = nullptr;
   std::string OutputFile;
+  TCancelCheck Canceled;
   std::string GenerationDb;
   TUniqueFd GenerationDbLock;
 };

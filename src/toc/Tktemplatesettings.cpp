@@ -2,11 +2,17 @@
 
 #include <QString>
 
-#include <algorithm>
+namespace {
+
+std::string Folded(const std::string& name) {
+  return QString::fromStdString(name).toCaseFolded().toStdString();
+}
+
+}
 
 TTemplateSettingRows::TTemplateSettingRows(const std::vector<std::string>& names) {
   for (const std::string& name : names)
-    Items.push_back({name, {}});
+    Add(name, {});
 }
 
 void TTemplateSettingRows::ApplySaved(const TProject::HtmlSettings& saved) {
@@ -16,13 +22,16 @@ void TTemplateSettingRows::ApplySaved(const TProject::HtmlSettings& saved) {
 }
 
 void TTemplateSettingRows::Set(const std::string& name, const std::string& value) {
-  const auto row = std::find_if(Items.begin(), Items.end(), [&](const TTemplateSettingRow& item) {
-    return SameSettingName(item.Name, name);
-  });
-  if (row == Items.end())
-    Items.push_back({name, value});
+  const auto row = FirstRows.find(Folded(name));
+  if (row == FirstRows.end())
+    Add(name, value);
   else
-    row->Value = value;
+    Items[row->second].Value = value;
+}
+
+void TTemplateSettingRows::Add(const std::string& name, const std::string& value) {
+  FirstRows.try_emplace(Folded(name), Items.size());
+  Items.push_back({name, value});
 }
 
 void TTemplateSettingRows::SetValue(std::size_t row, const std::string& value) {
@@ -44,5 +53,5 @@ std::vector<std::string> TTemplateSettingRows::Lines() const {
 }
 
 bool SameSettingName(const std::string& a, const std::string& b) {
-  return QString::fromStdString(a).toCaseFolded() == QString::fromStdString(b).toCaseFolded();
+  return Folded(a) == Folded(b);
 }

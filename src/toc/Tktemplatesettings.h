@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct TTemplateSettingRow {
@@ -34,7 +35,12 @@ public:
   std::vector<std::string> Lines() const;
 
 private:
+  void Add(const std::string& name, const std::string& value);
+
   std::vector<TTemplateSettingRow> Items;
+  // The first row of each case-folded name, so that a project with many settings
+  // fills its rows in linear time.
+  std::unordered_map<std::string, std::size_t> FirstRows;
 };
 
 // Setting names match without regard to letter case, by Unicode case folding, so

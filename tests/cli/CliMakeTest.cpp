@@ -149,11 +149,86 @@ TEST_F(CliMakeTest, WaitingRemovesTheGenerationDatabaseHoweverTheProgramEnds) {
   EXPECT_EQ(unstartable.Status, 1);
   EXPECT_TRUE(LeftInTmp().empty()) << "nobody will read the database of a program that did not start";
 
-  fs::remove(output);
-  EXPECT_EQ(Cli({"make", Project, output, "--template", "複写"}).Status, 0);
-  for (int i = 0; i < 400 && !fs::exists(output); ++i)
+}
+
+// Without --wait the database stays while the program runs and goes when it ends;
+// the databases of older runs that nobody holds go at the next make.
+TEST_F(CliMakeTest, ADetachedProgramsDatabaseGoesWhenItEnds) {
+  const std::string stale = Folder.File("tmp/tocwerk-gen-Old123");
+  WriteFile(stale, "");
+  WriteFile(stale + "-journal", "");
+  const auto twoMinutesAgo = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+  fs::last_write_time(stale, twoMinutesAgo);
+  fs::last_write_time(stale + "-journal", twoMinutesAgo);
+
+  const std::string output = Folder.File("遅い.html");
+  ASSERT_EQ(Cli({"make", Project, output, "--template", "遅い"}).Status, 0);
+  for (int i = 0; i < 400 && !fs::exists(output + ".started"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  EXPECT_EQ(LeftInTmp().size(), 1u) << "a detached program keeps its database";
+  const std::vector<std::string> running = LeftInTmp();
+  ASSERT_EQ(running.size(), 1u);
+  EXPECT_EQ(fs::path(running[0]).filename().string().rfind("tocwerk-gen-", 0), 0u) << running[0];
+  EXPECT_NE(running[0], stale);
+
+  for (int i = 0; i < 400 && !LeftInTmp().empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  EXPECT_TRUE(fs::exists(output));
+  EXPECT_TRUE(LeftInTmp().empty()) << LeftInTmp().front();
+}
+
+// A project someone sent: 100,000 template settings and 100,000 entries.
+TEST_F(CliMakeTest, SignalsEndEveryCommandOnAHugeProjectPromptly) {
+  const std::string project = Folder.File("huge.proj");
+  fs::copy_file(Project, project);
+  {
+    TDbConnection connection;
+    connection.SetFileName(project);
+    TDbQuery query(connection);
+    TDbTransaction transaction(connection);
+    query.SetSql("insert into html(name,data) values (:NAME,'値')");
+    for (int i = 0; i < 100000; ++i) {
+      query.SetText("NAME", "設定" + std::to_string(i));
+      query.Execute();
+    }
+    query.SetSql("insert into entries(id,url,タイトル,日付) values (:ID,:URL,'題',45000)");
+    for (int i = 1; i <= 100000; ++i) {
+      query.SetInteger("ID", i);
+      query.SetText("URL", "http://127.0.0.1:1/entry/" + std::to_string(i));
+      query.Execute();
+    }
+    query.Close();
+    transaction.Commit();
+  }
+  const std::string before = ReadFile(project);
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    int signal;
+  } cases[] = {
+      {"make, SIGTERM", {"make", project, Folder.File("a.html"), "--template", "複写"}, SIGTERM},
+      {"make, SIGINT", {"make", project, Folder.File("b.html"), "--template", "複写"}, SIGINT},
+      {"make --wait, SIGHUP", {"make", project, Folder.File("c.html"), "--template", "複写", "--wait"}, SIGHUP},
+      {"init, SIGINT", {"init", project, "--set", "新=1"}, SIGINT},
+      {"entries, SIGTERM", {"entries", project, "--json"}, SIGTERM},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> arguments{"--data-dir", Data};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const auto cli = StartCli(arguments, Config);
+    // Its working copy shows that the command has its handlers and reads the project.
+    for (int i = 0; i < 2000 && Work.Files().empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    kill(static_cast<pid_t>(cli->processId()), c.signal);
+    ASSERT_TRUE(cli->waitForFinished(10000));
+    EXPECT_EQ(cli->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli->exitCode(), 130) << cli->readAllStandardError().toStdString();
+    EXPECT_EQ(ReadFile(project), before);
+    EXPECT_TRUE(Work.Files().empty());
+    for (int i = 0; i < 400 && !LeftInTmp().empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    EXPECT_TRUE(LeftInTmp().empty());
+  }
 }
 
 TEST_F(CliMakeTest, SignalsWhileWaitingEndTheRunThroughItsCleanUp) {
