@@ -2,6 +2,7 @@
 
 #include "toc/Tchildprocess.h"
 #include "toc/Tgenerationrun.h"
+#include "toc/Tremovalwatcher.h"
 
 #include <QMetaObject>
 #include <QSocketNotifier>
@@ -81,6 +82,7 @@ void TTemplateProgramWatcher::Stop() {
 void TTemplateProgramWatcher::Release() {
   if (!Process)
     return;
+  RemoveDatabaseAfter(Process->ExitFd(), GenerationDb);
   Process->Release();
   ForgetProcess();
   Lock.Reset();

@@ -34,7 +34,7 @@ public:
   // grace. Stopped follows.
   void Stop();
   // Lets the program run on by itself, after the watcher too; no signal follows,
-  // and the database stays until a later start of the window finds it unused.
+  // and the database goes when the program ends.
   void Release();
 
 signals:
