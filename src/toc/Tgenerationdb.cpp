@@ -58,7 +58,8 @@ std::unordered_map<std::string, std::string> FirstValues(const std::vector<std::
   std::unordered_map<std::string, std::string> values;
   for (const std::string& line : lines) {
     const auto equals = line.find('=');
-    values.try_emplace(line.substr(0, equals), equals == std::string::npos ? std::string() : line.substr(equals + 1));
+    const std::string value = equals == std::string::npos ? std::string() : line.substr(equals + 1);
+    values.try_emplace(line.substr(0, equals), value);
   }
   return values;
 }

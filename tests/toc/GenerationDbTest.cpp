@@ -107,6 +107,26 @@ TEST(GenerationDbTest, AnExportThatFailsAfterTheCopyRemovesItsFile) {
   EXPECT_TRUE(fs::is_empty(folder.File("tmp")));
 }
 
+// The check is asked before each row of entries, categories and settings, and
+// before each entry's memberships.
+TEST(GenerationDbTest, ACancelledExportRemovesItsFileWhereverItStops) {
+  TempFolder folder;
+  TProjectDb db;
+  FillSampleProject(db);
+  const ScopedEnv tmpdir("TMPDIR", folder.Path());
+  for (const int stopAt : {1, 3, 5, 8, 11}) {
+    SCOPED_TRACE(stopAt);
+    int asked = 0;
+    const auto canceled = [&] { return ++asked == stopAt; };
+    EXPECT_THROW(ExportGenerationDb(db, BlankGenerationDb(), {"タイトル=x"}, nullptr, canceled), TCanceledError);
+    EXPECT_EQ(asked, stopAt);
+    EXPECT_TRUE(fs::is_empty(folder.Path()));
+  }
+  int asked = 0;
+  fs::remove(ExportGenerationDb(db, BlankGenerationDb(), {"タイトル=x"}, nullptr, [&] { return ++asked > 11; }));
+  EXPECT_EQ(asked, 11) << "three entries, their memberships entry by entry, four categories, one setting";
+}
+
 TEST(GenerationDbTest, AReadOnlyBlankFileGivesAWritableCopy) {
   TempFolder folder;
   const std::string blank = folder.File("html.mdb");
