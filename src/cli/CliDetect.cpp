@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
 #include "cli/CliDetect.h"
+#include "cli/CliSignals.h"
 #include "cli/CliText.h"
 #include "crawl/BlogDetector.h"
 
@@ -18,11 +19,10 @@ std::string Field(const std::string& text) {
   return field;
 }
 
-}
-
-DetectedBlog DetectBlog(TCliContext& context, const std::string& url, bool withCategories) {
+DetectedBlog DetectOrFail(TCliContext& context, const std::string& url, bool withCategories) {
   context.LoadConnectionSettings();
   BlogDetector detector;
+  const DetectionInterruption interruption(detector);
   detector.Fetch(url);
   DetectedBlog detected;
   detected.Types = detector.Detect(context.BlogTypes());
@@ -34,6 +34,19 @@ DetectedBlog DetectBlog(TCliContext& context, const std::string& url, bool withC
   if (withCategories)
     detected.Categories = detector.Categories(detected.Types.front().BlogType);
   return detected;
+}
+
+}
+
+// A detection that a signal cancelled fails as it would time out; it is told as
+// what it is instead.
+DetectedBlog DetectBlog(TCliContext& context, const std::string& url, bool withCategories) {
+  try {
+    return DetectOrFail(context, url, withCategories);
+  } catch (const std::runtime_error&) {
+    CommandInterruption::ThrowIfSignalled();
+    throw;
+  }
 }
 
 int CommandDetect(TCliContext& context, const std::vector<std::string>& args) {

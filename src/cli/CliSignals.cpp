@@ -1,5 +1,6 @@
 #include "cli/CliSignals.h"
 
+#include "crawl/BlogDetector.h"
 #include "crawl/Tcrawljob.h"
 #include "store/Tkcancel.h"
 
@@ -13,15 +14,19 @@ constexpr int HandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction PreviousActions[std::size(HandledSignals)];
 
 std::atomic<TCrawlJob*> WatchedJob{nullptr};
+std::atomic<BlogDetector*> WatchedDetector{nullptr};
 std::atomic<bool> SignalSeen{false};
 
-static_assert(std::atomic<TCrawlJob*>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+static_assert(std::atomic<TCrawlJob*>::is_always_lock_free && std::atomic<BlogDetector*>::is_always_lock_free &&
+                  std::atomic<bool>::is_always_lock_free,
               "the signal handler may only touch lock-free atomics");
 
 extern "C" void OnSignal(int) {
   SignalSeen = true;
   if (TCrawlJob* job = WatchedJob.load())
     job->Cancel();
+  if (BlogDetector* detector = WatchedDetector.load())
+    detector->Cancel();
 }
 
 }
@@ -69,4 +74,14 @@ void CrawlInterruption::CancelQuietly() {
 
 bool CrawlInterruption::Canceled() const {
   return Signalled() || CanceledQuietly;
+}
+
+DetectionInterruption::DetectionInterruption(BlogDetector& detector) {
+  WatchedDetector = &detector;
+  if (CommandInterruption::Signalled())
+    detector.Cancel();
+}
+
+DetectionInterruption::~DetectionInterruption() {
+  WatchedDetector = nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class BlogDetector;
 class TCrawlJob;
 
 // While it lives, SIGINT, SIGTERM and SIGHUP (a closed terminal), however many and
@@ -39,4 +40,14 @@ public:
 
 private:
   bool CanceledQuietly = false;
+};
+
+// While it lives, a signal also cancels the detection, which stops a request or a
+// script in flight; a detection begun after a signal is cancelled at once.
+class DetectionInterruption {
+public:
+  explicit DetectionInterruption(BlogDetector& detector);
+  ~DetectionInterruption();
+  DetectionInterruption(const DetectionInterruption&) = delete;
+  DetectionInterruption& operator=(const DetectionInterruption&) = delete;
 };

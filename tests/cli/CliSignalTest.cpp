@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <thread>
 
 #include <signal.h>
 #include <unistd.h>
@@ -67,6 +70,15 @@ bool Reached(const std::string& output, int afterEntryLines) {
     if (++entryLines == afterEntryLines)
       return true;
   }
+  return false;
+}
+
+// Whether the process has a handler of its own for the signal, as /proc tells.
+bool Catches(pid_t pid, int signal) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("SigCgt:", 0) == 0)
+      return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
   return false;
 }
 
@@ -219,6 +231,36 @@ TEST(CliSignalTest, AReaderThatGoesAwayCancelsQuietlyAndSaves) {
   const size_t saved = SplitLines(entries.Out).size();
   EXPECT_GE(saved, 1u) << "the entry of the second line was stored before it was logged";
   EXPECT_LT(saved, 30u) << "the crawl stopped";
+}
+
+// A blog that takes half a minute to answer: a signal ends the detection at once,
+// and init writes no project.
+TEST(CliSignalTest, ASignalEndsADetectionThatWaitsForTheBlog) {
+  TSampleBlogOptions options;
+  options.Entries = 3;
+  ServedBlog blog(options, {"--delay", "30000"});
+  const std::string project = blog.Folder.File("new.proj");
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    int signal;
+  } cases[] = {
+      {"detect, SIGINT", {"detect", blog.Url("/"), "--categories"}, SIGINT},
+      {"init --detect, SIGTERM", {"init", project, "--url", blog.Url("/"), "--detect"}, SIGTERM},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto cli = StartCli(c.arguments, blog.Config);
+    const pid_t pid = static_cast<pid_t>(cli->processId());
+    for (int i = 0; i < 2000 && !Catches(pid, c.signal); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    kill(pid, c.signal);
+    ASSERT_TRUE(cli->waitForFinished(10000));
+    EXPECT_EQ(cli->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli->exitCode(), ExitCanceled) << cli->readAllStandardError().toStdString();
+    EXPECT_FALSE(std::filesystem::exists(project));
+  }
 }
 
 }
