@@ -1,7 +1,8 @@
 #include "TocData.h"
 
+#include "TocHtml.h"
+
 #include "store/Tkdatetime.h"
-#include "text/Tkprintable.h"
 
 #include <sqlite3.h>
 
@@ -30,12 +31,9 @@ double CalendarDate(double date) {
   return CivilDateTime(date) ? date : 0;
 }
 
-// A terminal escape or a broken byte in a title would reach the page raw; line
-// breaks and tabs are kept, the page shows comments as they were typed.
 std::string Text(sqlite3_stmt* statement, int column) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  return text ? PrintableText({text, static_cast<size_t>(sqlite3_column_bytes(statement, column))},
-                              U"\t\n\r")
+  return text ? PageText({text, static_cast<size_t>(sqlite3_column_bytes(statement, column))})
               : std::string();
 }
 
