@@ -67,39 +67,20 @@ Finished RunToc(const std::string& db, const std::string& output, std::chrono::s
 // one of `entries` entries in turn.
 std::string SharedEntriesDb(const std::string& path, int entries, int categories) {
   fs::copy_file(BlankGenerationDb(), path);
+  const auto numbers = [](int count) {
+    return "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+           std::to_string(count) + ") ";
+  };
+  const std::string sql =
+      "begin;" + numbers(entries) +
+      "insert into entries select i, 'https://blog.example/' || i, '記事' || i, 45000 + i, '' from n;" +
+      numbers(categories) +
+      "insert into categories select i, '分類' || i, 'https://blog.example/c/' || i from n;"
+      "insert into entries_categories select 1 + id % " + std::to_string(entries) +
+      ", id from categories; commit;";
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
-  const auto each = [db](const char* sql, int count, auto bind) {
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    for (int i = 1; i <= count; ++i) {
-      bind(statement, i);
-      EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE) << sqlite3_errmsg(db);
-      sqlite3_reset(statement);
-    }
-    sqlite3_finalize(statement);
-  };
-  const auto text = [](sqlite3_stmt* statement, int column, const std::string& value) {
-    sqlite3_bind_text(statement, column, value.c_str(), -1, SQLITE_TRANSIENT);
-  };
-  sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-  each("insert into entries values (?, ?, ?, ?, ?)", entries, [&](sqlite3_stmt* s, int i) {
-    sqlite3_bind_int(s, 1, i);
-    text(s, 2, "https://blog.example/" + std::to_string(i));
-    text(s, 3, "記事" + std::to_string(i));
-    sqlite3_bind_double(s, 4, 45000 + i);
-    text(s, 5, "");
-  });
-  each("insert into categories values (?, ?, ?)", categories, [&](sqlite3_stmt* s, int i) {
-    sqlite3_bind_int(s, 1, i);
-    text(s, 2, "分類" + std::to_string(i));
-    text(s, 3, "https://blog.example/c/" + std::to_string(i));
-  });
-  each("insert into entries_categories values (?, ?)", categories, [&](sqlite3_stmt* s, int i) {
-    sqlite3_bind_int(s, 1, 1 + i % entries);
-    sqlite3_bind_int(s, 2, i);
-  });
-  sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
   sqlite3_close(db);
   return path;
 }
