@@ -1,5 +1,6 @@
-// The escaping of tocwerk-toc: escaped text holds no markup, reads back as the
-// text, and stays valid UTF-8; only web addresses become links.
+// The text of tocwerk-toc: escaped text holds no markup, reads back as the text,
+// and stays valid UTF-8; text as the page shows it is valid UTF-8 without control
+// characters whatever it was; only web addresses become links.
 #include "FuzzCheck.h"
 #include "Utf8Check.h"
 
@@ -38,6 +39,19 @@ std::string Unescaped(std::string_view html) {
   return text;
 }
 
+// No C0 control but tab, line feed and carriage return, no DEL, no C1 control
+// (U+0080 to U+009F, written C2 80 to C2 9F).
+bool HoldsOnlyPageControls(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
+      return false;
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F)
+      return false;
+  }
+  return true;
+}
+
 bool StartsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
   if (text.size() < lowerPrefix.size())
     return false;
@@ -61,6 +75,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(Unescaped(escaped) == text, "every '&' starts an entity and the text reads back");
   if (IsWellFormedUtf8(text))
     Require(IsWellFormedUtf8(escaped), "escaping keeps valid UTF-8 valid");
+
+  const std::string shown = Escaped(PageText(text));
+  Require(IsWellFormedUtf8(shown), "the page's text is valid UTF-8");
+  Require(HoldsOnlyPageControls(shown), "the page's text holds no control character but tab and line breaks");
+  if (IsWellFormedUtf8(text) && HoldsOnlyPageControls(text))
+    Require(PageText(text) == text, "clean text is shown as it is");
 
   std::string appended = "<p>";
   AppendEscaped(appended, text);

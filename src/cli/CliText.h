@@ -1,19 +1,10 @@
 #pragma once
 
+#include "text/Tkprintable.h"
+
 #include <string>
 #include <string_view>
 
-// Text from servers, scripts and project files on its way to a terminal or a
-// parser: invalid UTF-8 and control characters never pass through raw.
-
-// The character starting at text[i], moving i past it. A byte sequence that is no
-// UTF-8 character gives U+FFFD, once for each longest broken piece.
-char32_t NextCharacter(std::string_view text, size_t& i);
-// C0 and C1 control characters and DEL.
-bool IsControlCharacter(char32_t character);
-
-// Every control character but line feed and tab, and invalid UTF-8, shown as U+FFFD.
-std::string PrintableText(std::string_view text);
 // One line for a terminal status line: every control character shown as U+FFFD,
 // cut with "..." to fit columns.
 std::string StatusLineText(std::string_view text, int columns);

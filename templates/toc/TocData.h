@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TocLimits.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@ struct TocEntry {
   // the entry is undated.
   double date = 0;
   std::string comment;
+  // The categories that exist, each once in id order; the reserved one left out.
   std::vector<int> categoryIds;
 };
 
@@ -21,12 +24,14 @@ struct TocCategory {
 };
 
 // Everything a generation database holds: entries in id order, categories by id
-// and the settings (the first value of a name wins).
+// and the settings (the first value of a name wins). Its text is valid UTF-8 with
+// no control character but tab, line feed and carriage return.
 struct TocData {
   std::vector<TocEntry> entries;
   std::map<int, TocCategory> categories;
   std::map<std::string, std::string> settings;
 };
 
-// Reads a generation database; throws std::runtime_error with a clear message.
-TocData ReadTocData(const std::string& path);
+// Reads a generation database, charging memory with what the listing will hold;
+// throws std::runtime_error with a clear message.
+TocData ReadTocData(const std::string& path, TocMemory& memory);

@@ -1,5 +1,11 @@
 #include "TocHtml.h"
 
+#include "text/Tkprintable.h"
+
+std::string PageText(std::string_view text) {
+  return PrintableText(text, U"\t\n\r");
+}
+
 void AppendEscaped(std::string& out, std::string_view text) {
   for (const char c : text) {
     switch (c) {

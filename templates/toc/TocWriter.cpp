@@ -35,6 +35,27 @@ footer { margin-top: 2rem; color: var(--muted); font-size: .8em; }
   body { max-width: none; padding: 0; font-size: 10.5pt; } h2 { break-after: avoid; } }
 )";
 
+constexpr size_t ShownOtherCategories = 10;
+constexpr size_t PieceSize = 64 * 1024;
+
+// The page as it is made, handed on whenever a piece is full.
+class Pieces {
+public:
+  explicit Pieces(const TocSink& sink) : Sink(sink) { Text.reserve(2 * PieceSize); }
+  std::string Text;
+  void PassFull() {
+    if (Text.size() >= PieceSize)
+      PassAll();
+  }
+  void PassAll() {
+    Sink(Text);
+    Text.clear();
+  }
+
+private:
+  const TocSink& Sink;
+};
+
 std::string Setting(const TocData& data, const char* name, const std::string& fallback = {}) {
   const auto found = data.settings.find(name);
   return found == data.settings.end() || found->second.empty() ? fallback : found->second;
@@ -68,15 +89,6 @@ std::vector<const TocEntry*> SortedEntries(const TocData& data) {
   return entries;
 }
 
-// The entry's categories that exist, the reserved one left out.
-std::vector<int> KnownCategories(const TocData& data, const TocEntry& entry) {
-  std::vector<int> ids;
-  for (const int id : entry.categoryIds)
-    if (id != 0 && data.categories.count(id) && std::find(ids.begin(), ids.end(), id) == ids.end())
-      ids.push_back(id);
-  return ids;
-}
-
 std::vector<Section> ByCategory(const TocData& data, const std::vector<const TocEntry*>& entries) {
   std::vector<Section> sections;
   std::unordered_map<int, size_t> sectionOf;
@@ -88,10 +100,9 @@ std::vector<Section> ByCategory(const TocData& data, const std::vector<const Toc
   }
   Section uncategorized{"c0", Setting(data, TocSettings::UncategorizedHeading, "未分類"), "", 0, {}};
   for (const TocEntry* entry : entries) {
-    const std::vector<int> ids = KnownCategories(data, *entry);
-    if (ids.empty())
+    if (entry->categoryIds.empty())
       uncategorized.entries.push_back(entry);
-    for (const int id : ids)
+    for (const int id : entry->categoryIds)
       sections[sectionOf.at(id)].entries.push_back(entry);
   }
   sections.push_back(std::move(uncategorized));
@@ -143,6 +154,29 @@ void AppendLinkOrText(std::string& out, const std::string& url, const std::strin
   }
 }
 
+// An entry in thousands of categories is listed under each of them: naming all
+// the others every time would grow the page with the square of its categories.
+void AppendOtherCategories(std::string& out, const TocData& data, const TocEntry& entry,
+                           int sectionCategory) {
+  const size_t others = entry.categoryIds.size() - (sectionCategory > 0 ? 1 : 0);
+  if (others == 0)
+    return;
+  out += "<span class=\"cats\">";
+  size_t named = 0;
+  for (const int id : entry.categoryIds) {
+    if (id == sectionCategory)
+      continue;
+    if (named == ShownOtherCategories)
+      break;
+    if (named++ > 0)
+      out += "、";
+    AppendEscaped(out, data.categories.at(id).name);
+  }
+  if (others > named)
+    out += "、ほか" + std::to_string(others - named) + "件";
+  out += "</span>";
+}
+
 void AppendEntry(std::string& out, const TocData& data, const TocEntry& entry, int sectionCategory,
                  bool showComments) {
   out += "<li>";
@@ -153,19 +187,7 @@ void AppendEntry(std::string& out, const TocData& data, const TocEntry& entry, i
     out += "<time datetime=\"" + iso + "\">" + date + "</time>";
   }
   AppendLinkOrText(out, entry.url, entry.title.empty() ? entry.url : entry.title);
-  std::string others;
-  for (const int id : KnownCategories(data, entry)) {
-    if (id == sectionCategory)
-      continue;
-    if (!others.empty())
-      others += "、";
-    others += data.categories.at(id).name;
-  }
-  if (!others.empty()) {
-    out += "<span class=\"cats\">";
-    AppendEscaped(out, others);
-    out += "</span>";
-  }
+  AppendOtherCategories(out, data, entry, sectionCategory);
   if (showComments && !entry.comment.empty()) {
     out += "<p class=\"comment\">";
     AppendEscaped(out, entry.comment);
@@ -184,30 +206,35 @@ void AppendHead(std::string& out, const std::string& title) {
   out += "</style>\n</head>\n<body>\n";
 }
 
-void AppendNavigation(std::string& out, const std::vector<Section>& sections) {
+void WriteNavigation(Pieces& page, const std::vector<Section>& sections) {
+  std::string& out = page.Text;
   out += "<nav>\n<ul>\n";
   for (const Section& section : sections) {
     out += "<li><a href=\"#" + section.anchor + "\">";
     AppendEscaped(out, section.heading);
     out += "</a> <span class=\"entry-count\">(" + std::to_string(section.entries.size()) +
            ")</span></li>\n";
+    page.PassFull();
   }
   out += "</ul>\n</nav>\n";
 }
 
-void AppendSection(std::string& out, const TocData& data, const Section& section, bool showComments) {
+void WriteSection(Pieces& page, const TocData& data, const Section& section, bool showComments) {
+  std::string& out = page.Text;
   out += "<section id=\"" + section.anchor + "\">\n<h2>";
   AppendLinkOrText(out, section.headingUrl, section.heading);
   out += " <span class=\"entry-count\">(" + std::to_string(section.entries.size()) + ")</span></h2>\n";
   out += "<ol class=\"entries\">\n";
-  for (const TocEntry* entry : section.entries)
+  for (const TocEntry* entry : section.entries) {
     AppendEntry(out, data, *entry, section.categoryId, showComments);
+    page.PassFull();
+  }
   out += "</ol>\n</section>\n";
 }
 
 }
 
-std::string RenderToc(const TocData& data) {
+void WriteToc(const TocData& data, const TocSink& sink) {
   const std::string title = Setting(data, TocSettings::Title, "目次");
   const std::string description = Setting(data, TocSettings::Description);
   const bool showComments = Setting(data, TocSettings::ShowComments) != "しない";
@@ -215,8 +242,8 @@ std::string RenderToc(const TocData& data) {
   const std::vector<const TocEntry*> entries = SortedEntries(data);
   const std::vector<Section> sections = monthly ? ByMonth(data, entries) : ByCategory(data, entries);
 
-  std::string out;
-  out.reserve(512 * data.entries.size() + 4096);
+  Pieces page(sink);
+  std::string& out = page.Text;
   AppendHead(out, title);
   out += "<header>\n<h1>";
   AppendEscaped(out, title);
@@ -230,10 +257,10 @@ std::string RenderToc(const TocData& data) {
   if (sections.empty())
     out += "<p class=\"empty\">記事はありません。</p>\n";
   else
-    AppendNavigation(out, sections);
+    WriteNavigation(page, sections);
   out += "<main>\n";
   for (const Section& section : sections)
-    AppendSection(out, data, section, showComments);
+    WriteSection(page, data, section, showComments);
   out += "</main>\n<footer>Tocwerk で作成</footer>\n</body>\n</html>\n";
-  return out;
+  page.PassAll();
 }

@@ -2,7 +2,8 @@
 
 #include "TocData.h"
 
-#include <string>
+#include <functional>
+#include <string_view>
 
 // The names of the settings the program reads from the generation database.
 namespace TocSettings {
@@ -15,5 +16,9 @@ inline const char* const MonthHeading = "月の見出し";
 inline const char* const UncategorizedHeading = "未分類の見出し";
 }
 
-// The whole table of contents as one HTML5 document.
-std::string RenderToc(const TocData& data);
+// Receives the page piece by piece, in order.
+using TocSink = std::function<void(std::string_view)>;
+
+// The table of contents as one HTML5 document, handed on in pieces of about 64 KB
+// so that no run holds the whole page.
+void WriteToc(const TocData& data, const TocSink& sink);

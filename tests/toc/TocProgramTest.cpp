@@ -4,6 +4,7 @@
 #include "toc/Tgenerationdb.h"
 
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -41,6 +42,19 @@ size_t Count(const std::string& text, const std::string& what) {
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
     ++count;
   return count;
+}
+
+// Valid UTF-8 with no control character but tab, line feed and carriage return.
+testing::AssertionResult CleanText(const std::string& text) {
+  const QString decoded = QString::fromStdString(text);
+  if (decoded.toStdString() != text)
+    return testing::AssertionFailure() << "invalid UTF-8";
+  for (const QChar c : decoded) {
+    const char16_t u = c.unicode();
+    if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0x7F && u <= 0x9F))
+      return testing::AssertionFailure() << "control character " << static_cast<int>(u);
+  }
+  return testing::AssertionSuccess();
 }
 
 class TocProgramTest : public ::testing::Test {
@@ -115,6 +129,35 @@ TEST_F(TocProgramTest, HostileTextStaysText) {
   EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
   EXPECT_NE(html.find("<a href=\"HTTPS://blog.example/ok?a=1&amp;b=&quot;2&quot;\">大文字</a>"),
             std::string::npos);
+}
+
+TEST_F(TocProgramTest, ControlsAndBrokenUtf8AreReplaced) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const struct {
+    std::string bytes;
+    std::string shown;
+  } cases[] = {
+      {"\x1b[31m", fffd + "[31m"}, {"\x07", fffd},       {"\xc2\x85", fffd},        {"\xc2\x9b", fffd},
+      {"\xff", fffd},             {"\xe6\x97", fffd}, {"\xc0\xaf", fffd + fffd}, {"\x7f", fffd},
+  };
+  for (const auto& c : cases) {
+    Db.New(GetDbFolder() + "blog.mdb");
+    InsertCategory(Db, 1, "分" + c.bytes + "類", "https://blog.example/c");
+    InsertEntry(Db, "https://blog.example/1", "題" + c.bytes + "名", 45413, false);
+    InsertCategoryMemberships(Db, 1, {"https://blog.example/1"});
+    TEntry entry(1, "https://blog.example/1", "", 0);
+    entry.SetComment("注" + c.bytes + "釈\r\n\t二行目");
+    SaveComment(Db, entry);
+
+    const std::string html = Make({"タイトル=表" + c.bytes + "題", "説明=説" + c.bytes + "明"});
+    SCOPED_TRACE(c.shown.size());
+    EXPECT_TRUE(CleanText(html));
+    EXPECT_NE(html.find(">題" + c.shown + "名</a>"), std::string::npos) << "title";
+    EXPECT_NE(html.find(">注" + c.shown + "釈\r\n\t二行目</p>"), std::string::npos) << "comment";
+    EXPECT_NE(html.find("<title>表" + c.shown + "題</title>"), std::string::npos) << "setting";
+    EXPECT_NE(html.find(">説" + c.shown + "明</p>"), std::string::npos) << "setting";
+    EXPECT_NE(html.find(">分" + c.shown + "類</a>"), std::string::npos) << "category";
+  }
 }
 
 TEST_F(TocProgramTest, MonthlyGroupingWithUndatedLast) {
