@@ -65,7 +65,8 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
   TProjectDb db;
   TProject project;
   std::error_code error;
-  if (std::filesystem::exists(path, error)) {
+  const bool exists = std::filesystem::exists(path, error);
+  if (exists) {
     OpenProject(path, db, project);
     MentionOrphanedWork(path, context.Err);
   } else {
@@ -105,7 +106,11 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
   for (const auto& [name, value] : settings)
     htmlSettings[name] = value;
   project.SetHtmlSettings(htmlSettings);
-  project.Save(path, db);
+  // Another init may have made the file meanwhile; its project is not replaced.
+  if (exists)
+    project.Save(path, db);
+  else
+    project.SaveAsNew(path, db);
   return 0;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "store/Tkfilelock.h"
 #include "toc/Tchildprocess.h"
-#include "toc/Tuniquefd.h"
 
 #include <string>
 #include <vector>
@@ -58,7 +58,7 @@ private:
   const THtmlTemplate* Template = nullptr;
   std::string OutputFile;
   std::string GenerationDb;
-  TUniqueFd GenerationDbLock;
+  TFileLock GenerationDbLock;
 };
 
 // The child process of the command, its standard error read, with the database's

@@ -29,9 +29,11 @@ std::string HostName() {
 // The id of a process that has ended.
 long DeadPid() {
   QProcess process;
-  process.start(QStringLiteral("true"), {});
+  process.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
+  process.waitForStarted(10000);
+  const long pid = static_cast<long>(process.processId());
   process.waitForFinished(10000);
-  return static_cast<long>(process.processId());
+  return pid;
 }
 
 std::vector<std::string> LockFilesUnder(const std::string& folder) {
@@ -69,9 +71,9 @@ protected:
   std::unique_ptr<QProcess> StartSlowCrawl() const {
     auto crawl = StartCli({"crawl", Project, "--entries"}, Blog.Config);
     std::string out;
-    while (out.find("OK: ") == std::string::npos && crawl->waitForReadyRead(10000))
+    while (out.find("OK: ") == out.rfind("OK: ") && crawl->waitForReadyRead(10000))
       out += crawl->readAllStandardOutput().toStdString();
-    EXPECT_NE(out.find("OK: "), std::string::npos) << out;
+    EXPECT_NE(out.find("OK: "), out.rfind("OK: ")) << out;
     return crawl;
   }
 
