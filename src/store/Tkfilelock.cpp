@@ -35,7 +35,10 @@ std::string PathOf(int fd) {
 struct Owner {
   std::string Host;
   long Pid = 0;
-  bool Gone() const { return Host == HostName() && Pid > 0 && kill(static_cast<pid_t>(Pid), 0) != 0 && errno == ESRCH; }
+  // Only a process of this host can be seen to be gone.
+  bool Gone() const {
+    return Host == HostName() && Pid > 0 && kill(static_cast<pid_t>(Pid), 0) != 0 && errno == ESRCH;
+  }
   std::string Text() const { return Host.empty() ? std::string() : Host + " のプロセス " + std::to_string(Pid); }
 };
 
@@ -52,8 +55,8 @@ Owner ReadOwner(const std::string& lockFile) {
 
 [[noreturn]] void CannotLock(const std::string& lockFile, int error) {
   throw std::runtime_error("フォルダー " + FolderOf(lockFile) +
-                           " ではファイルをロックできません。ファイルシステムが flock に対応しておらず、ロック用のファイルも作成できません。(" +
-                           std::strerror(error) + ")");
+                           " ではファイルをロックできません。ファイルシステムが flock に対応しておらず、"
+                           "ロック用のファイルも作成できません。(" + std::strerror(error) + ")");
 }
 
 // Makes the lock file and gives its inode; 0 when another has it.

@@ -53,21 +53,23 @@ TEST(CliSaveSafetyTest, ACrawlWhoseProjectWasReplacedSavesBesideIt) {
   EXPECT_EQ(StoredUrl(project), blog.Url("/other/"));
 }
 
+// Each init reads the blog's top page from a slow server before it saves, so that
+// all of them have found no file before the first one makes it.
 TEST(CliSaveSafetyTest, OfConcurrentInitsOfANewFileExactlyOneWins) {
   const PrivateWorkFolder work;
-  const TempFolder folder;
-  const std::string config = folder.File("Tocwerk.ini");
-  WriteFile(config, "[HTTP_PROXY]\nUseProxy=0\n");
-  const std::string project = folder.File("new.proj");
+  const ServedBlog blog(TSampleBlogOptions(), {"--delay", "500"});
+  const std::string project = blog.Folder.File("new.proj");
+  const auto url = [&](int i) { return blog.Url("/?init=" + std::to_string(i)); };
   std::vector<std::unique_ptr<QProcess>> inits;
   for (int i = 0; i < 8; ++i)
-    inits.push_back(StartCli({"init", project, "--url", "https://blog.example/" + std::to_string(i) + "/"}, config));
+    inits.push_back(StartCli({"init", project, "--url", url(i), "--detect", "--category", "c=" + url(i)},
+                             blog.Config));
   std::vector<std::string> winners;
   for (int i = 0; i < 8; ++i) {
     ASSERT_TRUE(inits[i]->waitForFinished(60000));
     const std::string err = inits[i]->readAllStandardError().toStdString();
     if (inits[i]->exitCode() == 0) {
-      winners.push_back("https://blog.example/" + std::to_string(i) + "/");
+      winners.push_back(url(i));
       continue;
     }
     EXPECT_EQ(inits[i]->exitCode(), 1);
