@@ -55,7 +55,8 @@ int CommandCrawl(TCliContext& context, const std::vector<std::string>& args) {
     interruption.Watch(categoryCrawl);
     ok = categoryCrawl.Run() && ok;
   }
-  project.Save(path, db);
+  if (!SaveOrSaveBeside(path, db, project, context.Err))
+    return 1;
   if (log.OutputGone())
     return ExitOutputGone;
   if (!ok)

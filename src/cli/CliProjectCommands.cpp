@@ -66,7 +66,8 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
   TProjectDb db;
   TProject project;
   std::error_code error;
-  if (std::filesystem::exists(path, error)) {
+  const bool exists = std::filesystem::exists(path, error);
+  if (exists) {
     OpenProject(path, db, project);
     MentionOrphanedWork(path, context.Err);
   } else {
@@ -110,7 +111,11 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
   project.SetHtmlSettings(htmlSettings);
   // A signal up to here leaves the project file as it was; a save once begun ends.
   CommandInterruption::ThrowIfSignalled();
-  project.Save(path, db);
+  // Another init may have made the file meanwhile; its project is not replaced.
+  if (exists)
+    project.Save(path, db);
+  else
+    project.SaveAsNew(path, db);
   return 0;
 }
 

@@ -1,11 +1,8 @@
 #include "store/Tkprojectlock.h"
 
-#include <cerrno>
 #include <stdexcept>
-#include <utility>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,45 +29,40 @@ bool TFileIdentity::Unchanged(const struct stat& status) const {
   return SameFile(status) && Size == status.st_size && ModifiedNs == Nanoseconds(status.st_mtim);
 }
 
-std::string InUseMessage(const std::string& shown) {
-  return shown + " は別の Tocwerk が使用中です。";
-}
-
-TProjectLock::~TProjectLock() {
-  Release();
-}
-
-TProjectLock::TProjectLock(TProjectLock&& other) noexcept : Fd(std::exchange(other.Fd, -1)) {}
-
-TProjectLock& TProjectLock::operator=(TProjectLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    Fd = std::exchange(other.Fd, -1);
-  }
-  return *this;
+std::string InUseMessage(const std::string& shown, const std::string& holder) {
+  return shown + " は別の Tocwerk が使用中です。" + (holder.empty() ? std::string() : "(" + holder + ")");
 }
 
 TProjectLock TProjectLock::Acquire(const std::string& path, const std::string& shown) {
   // A save elsewhere may rename a new file over the path between open and flock;
   // the lock counts only when the path still names the locked file.
   for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
-    TProjectLock lock;
-    lock.Fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (lock.Fd < 0)
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
       return {};
     struct stat opened {};
-    if (fstat(lock.Fd, &opened) != 0 || !S_ISREG(opened.st_mode))
-      return {};
-    if (flock(lock.Fd, LOCK_EX | LOCK_NB) != 0) {
-      if (errno == EWOULDBLOCK)
-        throw std::runtime_error(InUseMessage(shown));
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+      close(fd);
       return {};
     }
+    std::string holder;
+    TProjectLock lock;
+    lock.Lock = TFileLock::Take(fd, &holder);
+    if (!lock.Held())
+      throw std::runtime_error(InUseMessage(shown, holder));
     struct stat named {};
     if (stat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
       return lock;
   }
   throw std::runtime_error(InUseMessage(shown));
+}
+
+TProjectLock TProjectLock::OfNewFile(int fd, const std::string& shown) {
+  TProjectLock lock;
+  lock.Lock = TFileLock::Take(fd);
+  if (!lock.Held())
+    throw std::runtime_error(InUseMessage(shown));
+  return lock;
 }
 
 bool TProjectLock::Holds(const struct stat& status) const {
@@ -79,13 +71,7 @@ bool TProjectLock::Holds(const struct stat& status) const {
 
 TFileIdentity TProjectLock::Identity() const {
   struct stat status {};
-  if (!Held() || fstat(Fd, &status) != 0)
+  if (!Held() || fstat(Lock.Get(), &status) != 0)
     return {};
   return TFileIdentity::Of(status);
-}
-
-void TProjectLock::Release() {
-  if (Fd >= 0)
-    close(Fd);
-  Fd = -1;
 }

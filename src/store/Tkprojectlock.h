@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Tkfilelock.h"
+
 #include <string>
 
 struct stat;
@@ -17,30 +19,29 @@ struct TFileIdentity {
   bool Unchanged(const struct stat& status) const;
 };
 
-// An advisory lock (flock) on a project file, held from load to save so that two
-// Tocwerk processes never write one project. Saving renames a new file over the
-// old one, so the lock is taken on the new file before the rename and goes with it.
+// A lock on a project file, held from load to save so that two Tocwerk processes
+// never write one project. Saving renames a new file over the old one, so the lock
+// is taken on the new file before the rename and goes with it.
 class TProjectLock {
 public:
-  TProjectLock() = default;
-  ~TProjectLock();
-  TProjectLock(TProjectLock&& other) noexcept;
-  TProjectLock& operator=(TProjectLock&& other) noexcept;
-  TProjectLock(const TProjectLock&) = delete;
-  TProjectLock& operator=(const TProjectLock&) = delete;
 
   // Locks the regular file at path. Throws "<shown> は別の Tocwerk が使用中です。"
   // when another holds it; a missing or non-regular file gives a lock that holds
   // nothing, and the caller's next step reports it.
   static TProjectLock Acquire(const std::string& path, const std::string& shown);
+  // Locks a file just made exclusively, open at fd.
+  static TProjectLock OfNewFile(int fd, const std::string& shown);
 
-  bool Held() const { return Fd >= 0; }
+  bool Held() const { return Lock.Held(); }
   bool Holds(const struct stat& status) const;
   TFileIdentity Identity() const;
-  void Release();
+  // The locked file was renamed.
+  void Follow() { Lock.Follow(); }
+  void Release() { Lock.Release(); }
 
 private:
-  int Fd = -1;
+  TFileLock Lock;
 };
 
-std::string InUseMessage(const std::string& shown);
+// "<shown> は別の Tocwerk が使用中です。", with the holder when known.
+std::string InUseMessage(const std::string& shown, const std::string& holder = {});

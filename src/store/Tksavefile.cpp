@@ -1,6 +1,7 @@
 #include "store/Tksavefile.h"
 
 #include "store/Tkfileutility.h"
+#include "store/Tkfilelock.h"
 #include "store/Tkmdbutility.h"
 
 #include <cerrno>
@@ -11,7 +12,6 @@
 #include <stdexcept>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,15 +108,42 @@ std::string JournalOwner(const std::string& name) {
   return {};
 }
 
-// A save that still runs holds its project lock (flock) on its temporary file.
+// A save that still runs holds its project lock on its temporary file.
 bool IsAbandoned(const std::string& temp) {
   const int fd = open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
   if (fd < 0)
     return false;
   struct stat status {};
-  const bool abandoned = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0;
-  close(fd);
-  return abandoned;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    return false;
+  }
+  try {
+    return TFileLock::Take(fd).Held();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// Puts temp at path unless something is there already.
+bool RenameNoReplace(const std::string& temp, const std::string& path) {
+  if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS)
+    return false;
+  // File systems without it still refuse a link over an existing name.
+  if (link(temp.c_str(), path.c_str()) != 0)
+    return false;
+  std::remove(temp.c_str());
+  return true;
+}
+
+void Replace(const std::string& temp, const TSaveTarget& target) {
+  if (target.Exists ? std::rename(temp.c_str(), target.Path.c_str()) == 0 : RenameNoReplace(temp, target.Path))
+    return;
+  if (errno == EEXIST)
+    throw std::runtime_error("同じ名前のファイルが既に存在します。");
+  throw std::runtime_error(WithSystemError("ファイルを置き換えられません。", errno));
 }
 
 }
@@ -142,7 +169,7 @@ TSaveTarget ResolveSaveTarget(const std::string& path) {
   return target;
 }
 
-std::string CreateSaveTemp(const TSaveTarget& target) {
+std::string CreateSaveTemp(const TSaveTarget& target, TProjectLock* lock) {
   static const char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device seed;
   std::mt19937 random(seed());
@@ -153,8 +180,17 @@ std::string CreateSaveTemp(const TSaveTarget& target) {
     for (int i = 0; i < 8; ++i)
       name += Letters[pick(random)];
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
+    if (fd >= 0 && !lock) {
       close(fd);
+      return name;
+    }
+    if (fd >= 0) {
+      try {
+        *lock = TProjectLock::OfNewFile(fd, target.Shown);
+      } catch (...) {
+        std::remove(name.c_str());
+        throw;
+      }
       return name;
     }
     if (errno != EEXIST)
@@ -167,8 +203,7 @@ void CommitSave(const std::string& temp, const TSaveTarget& target) {
   try {
     TakeOverAttributes(temp, target);
     FlushFile(temp);
-    if (std::rename(temp.c_str(), target.Path.c_str()) != 0)
-      throw std::runtime_error(WithSystemError("ファイルを置き換えられません。", errno));
+    Replace(temp, target);
   } catch (const std::exception& e) {
     RemoveDatabase(temp);
     Refuse(target.Shown, e.what());
@@ -183,7 +218,7 @@ void RemoveStaleSaveTemps(const std::string& target) {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (!name.starts_with(prefix))
+    if (!name.starts_with(prefix) || TidyIfLockFile(folder + name))
       continue;
     // A save removes its file before its journals; one that died between the two
     // leaves a journal alone.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Tkprojectlock.h"
+
 #include <string>
 
 // Where a file is saved. A symbolic link is followed: the file it points to is
@@ -19,9 +21,9 @@ std::string CannotSaveMessage(const std::string& shown, const std::string& reaso
 TSaveTarget ResolveSaveTarget(const std::string& path);
 
 // A new, empty file in the target's folder, named ".NAME.tocwerk-XXXXXXXX" after
-// the target (cut so that a long file name still leaves room). The saver holds the
-// project lock on it from its creation until it has become the project file.
-std::string CreateSaveTemp(const TSaveTarget& target);
+// the target (cut so that a long file name still leaves room). lock, when given,
+// holds it from its creation on, until it has become the project file.
+std::string CreateSaveTemp(const TSaveTarget& target, TProjectLock* lock = nullptr);
 
 // Removes what saves of the target that died left beside it (their temporary files
 // and journals), leaving those whose saver still holds them.
@@ -29,6 +31,7 @@ void RemoveStaleSaveTemps(const std::string& target);
 
 
 // Gives temp the permissions (and, for root, the owner) of the file it replaces,
-// flushes it, renames it over the target and flushes the folder. On failure the
+// flushes it, renames it over the target and flushes the folder. A target that
+// did not exist is never replaced by one made meanwhile. On failure the
 // temporary file is removed and the message above thrown.
 void CommitSave(const std::string& temp, const TSaveTarget& target);

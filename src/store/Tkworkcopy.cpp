@@ -1,5 +1,6 @@
 #include "store/Tkworkcopy.h"
 
+#include "store/Tkfilelock.h"
 #include "store/Tkmdbutility.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,16 +122,16 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// The side file locked by us, or -1 when its run still holds it.
-int LockSide(const std::string& sidePath) {
+// The side file locked by us; not held when its run still holds it.
+TFileLock LockSide(const std::string& sidePath) {
   const int fd = open(sidePath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0)
-    return -1;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    close(fd);
-    return -1;
+    return {};
+  try {
+    return TFileLock::Take(fd);
+  } catch (const std::exception&) {
+    return {};
   }
-  return fd;
 }
 
 void RemoveFiles(const std::string& workFile) {
@@ -167,16 +167,20 @@ TWorkCopy::TWorkCopy() {
   std::string pattern = GetWorkFolder() + std::to_string(getpid()) + "-XXXXXX" + SideSuffix;
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  SideFd = mkostemps(name.data(), static_cast<int>(std::strlen(SideSuffix)), O_CLOEXEC);
-  if (SideFd < 0)
+  const int side = mkostemps(name.data(), static_cast<int>(std::strlen(SideSuffix)), O_CLOEXEC);
+  if (side < 0)
     throw std::runtime_error("一時ファイルの作成に失敗しました。");
   SidePath = name.data();
   Path = SidePath.substr(0, SidePath.size() - std::strlen(SideSuffix));
-  const int work = flock(SideFd, LOCK_EX | LOCK_NB) == 0
-                       ? open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)
-                       : -1;
+  try {
+    Side = TFileLock::Take(side);
+  } catch (...) {
+    std::remove(SidePath.c_str());
+    throw;
+  }
+  const int work = Side.Held() ? open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
   if (work < 0) {
-    close(SideFd);
+    Side.Release();
     std::remove(SidePath.c_str());
     throw std::runtime_error("一時ファイルの作成に失敗しました。");
   }
@@ -186,15 +190,14 @@ TWorkCopy::TWorkCopy() {
 
 TWorkCopy::~TWorkCopy() {
   RemoveFiles(Path);
-  close(SideFd);
 }
 
 void TWorkCopy::SetProject(const std::string& projectFile, const TFileIdentity& identity) {
   const std::string text = SideText(projectFile, identity);
   // Only a hint for recovery: a failure to write it must not fail the command.
-  if (ftruncate(SideFd, 0) != 0)
+  if (ftruncate(Side.Get(), 0) != 0)
     return;
-  [[maybe_unused]] const ssize_t written = pwrite(SideFd, text.data(), text.size(), 0);
+  [[maybe_unused]] const ssize_t written = pwrite(Side.Get(), text.data(), text.size(), 0);
 }
 
 std::vector<TWorkCopyInfo> ListOrphanedWorkCopies() {
@@ -203,12 +206,12 @@ std::vector<TWorkCopyInfo> ListOrphanedWorkCopies() {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const std::string sidePath = it->path().string();
-    if (!EndsWith(sidePath, SideSuffix))
+    if (TidyIfLockFile(sidePath) || !EndsWith(sidePath, SideSuffix))
       continue;
-    const int fd = LockSide(sidePath);
-    if (fd < 0)
+    const TFileLock side = LockSide(sidePath);
+    if (!side.Held())
       continue;
-    TWorkCopyInfo info = ParseSide(ReadAll(fd));
+    TWorkCopyInfo info = ParseSide(ReadAll(side.Get()));
     info.WorkFile = sidePath.substr(0, sidePath.size() - std::strlen(SideSuffix));
     struct stat work {};
     if (stat(info.WorkFile.c_str(), &work) == 0 && S_ISREG(work.st_mode) && work.st_size > 0) {
@@ -222,7 +225,6 @@ std::vector<TWorkCopyInfo> ListOrphanedWorkCopies() {
     } else {
       RemoveFiles(info.WorkFile);
     }
-    close(fd);
   }
   std::sort(orphans.begin(), orphans.end(),
             [](const TWorkCopyInfo& a, const TWorkCopyInfo& b) { return a.Modified < b.Modified; });
@@ -235,14 +237,12 @@ void DiscardWorkCopy(const TWorkCopyInfo& orphan) {
 }
 
 TWorkCopyClaim::TWorkCopyClaim(const TWorkCopyInfo& orphan)
-    : Orphan(orphan), Fd(LockSide(orphan.WorkFile + SideSuffix)) {
-  if (Fd < 0)
+    : Orphan(orphan), Side(LockSide(orphan.WorkFile + SideSuffix)) {
+  if (!Side.Held())
     throw std::runtime_error(orphan.WorkFile + " は別の Tocwerk が使用中です。");
 }
 
-TWorkCopyClaim::~TWorkCopyClaim() {
-  close(Fd);
-}
+TWorkCopyClaim::~TWorkCopyClaim() = default;
 
 void TWorkCopyClaim::Remove() {
   RemoveFiles(Orphan.WorkFile);

@@ -38,7 +38,7 @@ public:
 private:
   std::string Path;
   std::string SidePath;
-  int SideFd = -1;
+  TFileLock Side;
 };
 
 // The working copies whose run is gone, oldest first. Leftovers that hold no work
@@ -63,7 +63,7 @@ public:
 
 private:
   TWorkCopyInfo Orphan;
-  int Fd = -1;
+  TFileLock Side;
 };
 
 // The name of the copy being checked while a project opens, beside the working copy.

@@ -55,13 +55,21 @@ void TProject::ReadSettings(TProjectDb& db) {
 }
 
 void TProject::Save(const std::string& fileName, TProjectDb& db) {
+  SaveAs(fileName, db, TProjectDb::SaveMode::Replace);
+}
+
+void TProject::SaveAsNew(const std::string& fileName, TProjectDb& db) {
+  SaveAs(fileName, db, TProjectDb::SaveMode::NewFileOnly);
+}
+
+void TProject::SaveAs(const std::string& fileName, TProjectDb& db, TProjectDb::SaveMode mode) {
   try {
     StoreSettings(db);
   } catch (const std::exception& e) {
     throw std::runtime_error(
         CannotSaveMessage(fileName, std::string("設定を書き込めませんでした。(") + e.what() + ")"));
   }
-  db.SaveTo(fileName);
+  db.SaveTo(fileName, mode);
   FileName = fileName;
 }
 

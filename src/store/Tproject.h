@@ -1,11 +1,10 @@
 #pragma once
 
+#include "store/Tprojectdb.h"
+
 #include <map>
 #include <string>
 #include <vector>
-
-class TProjectDb;
-struct TWorkCopyInfo;
 
 // A category as the user edits it; its id comes from its position when saved.
 struct TCategoryData {
@@ -45,11 +44,14 @@ public:
   void Recover(const TWorkCopyInfo& orphan, TProjectDb& db);
   // Writes the settings into the working copy, then saves it as the project file.
   void Save(const std::string& fileName, TProjectDb& db);
+  // The same, as a new file that must not exist yet.
+  void SaveAsNew(const std::string& fileName, TProjectDb& db);
   // Writes the settings into the working copy only, so that recovering it after a
   // crash brings them back.
   void StoreSettings(TProjectDb& db) const;
 
 private:
+  void SaveAs(const std::string& fileName, TProjectDb& db, TProjectDb::SaveMode mode);
   void ReadSettings(TProjectDb& db);
   void WriteSettings(TProjectDb& db) const;
 

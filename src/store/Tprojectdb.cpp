@@ -152,20 +152,21 @@ void TProjectDb::EnsureSchema() {
   Query.Close();
 }
 
-void TProjectDb::SaveTo(const std::string& fileName) {
+void TProjectDb::SaveTo(const std::string& fileName, SaveMode mode) {
   if (ReadOnly)
     throw std::runtime_error(CannotSaveMessage(fileName, "読み取り専用で開いています。"));
   const TSaveTarget target = ResolveSaveTarget(fileName);
+  if (mode == SaveMode::NewFileOnly && target.Exists)
+    throw std::runtime_error(CannotSaveMessage(fileName, "同じ名前のファイルが既に存在します。"));
   TProjectLock replaced;
   CheckSaveTarget(fileName, target.Path, target.Exists, replaced);
   RemoveStaleSaveTemps(target.Path);
   Close();
-  const std::string temp = CreateSaveTemp(target);
+  // Locked from the start, so that nobody takes it for a dead save's leftover; the
+  // lock goes with it when it takes the project's name.
   TProjectLock saved;
+  const std::string temp = CreateSaveTemp(target, &saved);
   try {
-    // Locked from the start, so that nobody takes it for a dead save's leftover; the
-    // lock goes with it when it takes the project's name.
-    saved = TProjectLock::Acquire(temp, fileName);
     CompactDatabase(WorkFileName, temp);
   } catch (const std::exception& e) {
     RemoveDatabase(temp);
@@ -173,6 +174,7 @@ void TProjectDb::SaveTo(const std::string& fileName) {
         CannotSaveMessage(fileName, std::string("プロジェクトを書き出せませんでした。(") + e.what() + ")"));
   }
   CommitSave(temp, target);
+  saved.Follow();
   Lock = std::move(saved);
   RememberProject(fileName, Lock.Identity());
   Connect(WorkFileName);
@@ -186,7 +188,7 @@ void TProjectDb::CheckSaveTarget(const std::string& fileName, const std::string&
   if (!Lock.Holds(current))
     targetLock = TProjectLock::Acquire(path, fileName);
   if (!LoadedPath.empty() && CanonicalName(path) == LoadedPath && !Loaded.Unchanged(current))
-    throw std::runtime_error(CannotSaveMessage(
+    throw TProjectChangedError(CannotSaveMessage(
         fileName, "読み込んだ後に別のプログラムがこのファイルを書き換えています。上書きするとその内容が失われるため、"
                   "別の名前で保存してください。"));
 }

@@ -6,8 +6,15 @@
 #include "store/Tkworkcopy.h"
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+// Saving would overwrite what another program wrote since the project was loaded.
+class TProjectChangedError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
 
 // The project database: a working copy in the per-user work folder, one
 // connection to it and the one shared query through which every store operation
@@ -35,7 +42,9 @@ public:
   // Takes over the working copy of a run that crashed, as an unsaved project that
   // belongs to the project file it belonged to; the orphan is deleted.
   void Recover(const TWorkCopyInfo& orphan, const SettingsReader& readSettings = {});
-  void SaveTo(const std::string& fileName);
+  // Saving as a new file never replaces one that exists, or appears meanwhile.
+  enum class SaveMode { Replace, NewFileOnly };
+  void SaveTo(const std::string& fileName, SaveMode mode = SaveMode::Replace);
   void Connect(const std::string& fileName);
   void Close();
 

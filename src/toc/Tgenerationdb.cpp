@@ -4,9 +4,9 @@
 #include "store/Tdbconnection.h"
 #include "store/Tdbquery.h"
 #include "store/Tentry.h"
+#include "store/Tkfilelock.h"
 #include "store/Tkfileutility.h"
 #include "store/Tkmdbutility.h"
-#include "toc/Tuniquefd.h"
 
 #include <chrono>
 #include <cstdio>
@@ -17,8 +17,8 @@
 #include <unordered_map>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,16 +27,21 @@ namespace {
 const std::string Prefix = "tocwerk-gen-";
 
 // A new empty file, locked before anything else can see it unlocked for long.
-std::string CreateLockedFile(TUniqueFd& lock) {
+std::string CreateLockedFile(TFileLock& lock) {
   std::string pattern = GetTempFolder() + Prefix + "XXXXXX";
-  lock = TUniqueFd(mkostemp(pattern.data(), O_CLOEXEC));
-  if (!lock.Valid())
+  const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0)
     throw std::runtime_error("一時ファイルの作成に失敗しました。");
-  flock(lock.Get(), LOCK_EX);
+  try {
+    lock = TFileLock::Take(fd);
+  } catch (...) {
+    std::remove(pattern.c_str());
+    throw;
+  }
   return pattern;
 }
 
-std::string CopyBlankFile(const std::string& blankFile, TUniqueFd& lock) {
+std::string CopyBlankFile(const std::string& blankFile, TFileLock& lock) {
   const std::string path = CreateLockedFile(lock);
   if (!CopyFiles(blankFile, path, false)) {
     std::remove(path.c_str());
@@ -140,16 +145,20 @@ bool IsStale(const fs::path& path) {
   const auto age = std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(status.st_mtime);
   if (age < std::chrono::minutes(1))
     return false;
-  const TUniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  return file.Valid() && flock(file.Get(), LOCK_EX | LOCK_NB) == 0;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  try {
+    return fd >= 0 && TFileLock::Take(fd).Held();
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 }
 
 std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
-                               const std::vector<std::string>& settings, TUniqueFd* lock,
+                               const std::vector<std::string>& settings, TFileLock* lock,
                                const TCancelCheck& canceled) {
-  TUniqueFd held;
+  TFileLock held;
   const std::string path = CopyBlankFile(blankFile, held);
   try {
     WriteRows(path, db, settings, canceled);
@@ -166,6 +175,7 @@ std::string ExportGenerationDb(TProjectDb& db, const std::string& blankFile,
 void RemoveStaleGenerationDbs() {
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(GetTempFolder(), error))
-    if (entry.path().filename().string().rfind(Prefix, 0) == 0 && IsStale(entry.path()))
+    if (entry.path().filename().string().rfind(Prefix, 0) == 0 && !TidyIfLockFile(entry.path()) &&
+        IsStale(entry.path()))
       fs::remove(entry.path(), error);
 }

@@ -42,8 +42,8 @@ void TGenerationRun::Export() {
     throw std::logic_error("TGenerationRun needs a database and a template");
   // A failed export must not leave the path of an earlier one behind.
   GenerationDb.clear();
-  GenerationDbLock.Reset();
-  TUniqueFd lock;
+  GenerationDbLock.Release();
+  TFileLock lock;
   GenerationDb = AbsolutePath(ExportGenerationDb(*Db, DataFile, Settings, &lock, Canceled));
   GenerationDbLock = std::move(lock);
 }
@@ -99,7 +99,7 @@ void TGenerationRun::RemoveGenerationDb() {
     std::error_code error;
     fs::remove(GenerationDb, error);
   }
-  GenerationDbLock.Reset();
+  GenerationDbLock.Release();
 }
 
 TChildProcess::Options TemplateProcessOptions(const TTemplateCommand& command, int lock) {

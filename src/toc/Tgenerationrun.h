@@ -1,8 +1,8 @@
 #pragma once
 
 #include "store/Tkcancel.h"
+#include "store/Tkfilelock.h"
 #include "toc/Tchildprocess.h"
-#include "toc/Tuniquefd.h"
 
 #include <string>
 #include <vector>
@@ -64,7 +64,7 @@ private:
   std::string OutputFile;
   TCancelCheck Canceled;
   std::string GenerationDb;
-  TUniqueFd GenerationDbLock;
+  TFileLock GenerationDbLock;
 };
 
 // The child process of the command, its standard error read, with the database's

@@ -2,11 +2,11 @@
 
 #include "store/Tdbconnection.h"
 #include "store/Tdbquery.h"
+#include "store/Tkfilelock.h"
 #include "store/Tkfileutility.h"
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 #include "toc/Tgenerationdb.h"
-#include "toc/Tuniquefd.h"
 
 #include <gtest/gtest.h>
 
@@ -150,7 +150,7 @@ TEST(GenerationDbTest, OnlyUnusedOldGenerationDatabasesAreRemovedAsStale) {
   const auto old = [](const std::string& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(2));
   };
-  TUniqueFd lock;
+  TFileLock lock;
   const std::string held = ExportGenerationDb(db, BlankGenerationDb(), {}, &lock);
   EXPECT_EQ(held.rfind(temp.Path(), 0), 0u) << held;
   EXPECT_EQ(fs::path(held).filename().string().rfind("tocwerk-gen-", 0), 0u) << held;
@@ -160,7 +160,7 @@ TEST(GenerationDbTest, OnlyUnusedOldGenerationDatabasesAreRemovedAsStale) {
     pause();
     _exit(0);
   }
-  lock.Reset();
+  lock.Release();
   const std::string young = ExportGenerationDb(db, BlankGenerationDb(), {});
   const std::string unused = ExportGenerationDb(db, BlankGenerationDb(), {});
   const std::string other = temp.File("unrelated");
