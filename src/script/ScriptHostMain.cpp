@@ -1,6 +1,7 @@
 // tocwerk-script-host: runs one blog type's script for TScriptController, which
 // starts it per crawl, speaks to it over standard input and output, and kills it at
 // the time limit or on Cancel.
+#include "script/ScriptHostMemory.h"
 #include "script/Tscriptengine.h"
 #include "script/Tscripthostprocess.h"
 #include "script/Tscriptmessage.h"
@@ -118,6 +119,7 @@ bool CallEach(TScriptEngine& engine, ProcessorTimeBackstop& backstop, const std:
 // False once the controller has gone away.
 bool Handle(TScriptEngine& engine, ProcessorTimeBackstop& backstop, std::vector<std::string>& request,
             std::string& lastArgument) {
+  ForgetFailedAllocation();
   if (request.size() == 3 && request[0] == "load") {
     backstop.Renew(request[1]);
     engine.Load(request[2]);
@@ -145,6 +147,7 @@ void CollectWhileIdle(TScriptEngine& engine) {
 } // namespace
 
 int main(int argc, char** argv) {
+  ExitOnMemoryExhaustion();
   QCoreApplication application(argc, argv);
   TScriptEngine engine;
   try {

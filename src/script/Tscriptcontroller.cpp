@@ -6,12 +6,16 @@
 
 #include <QString>
 
+#include <charconv>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
 constexpr std::chrono::seconds HostStartLimit{30};
+
+const char* const GarbledReply = "スクリプトの実行プロセスの応答が壊れています";
 
 std::mutex HostProgramMutex;
 std::string HostProgram;
@@ -22,6 +26,34 @@ bool IsKnownLanguage(const std::string& language) {
     if (name.compare(QString::fromUtf16(known), Qt::CaseInsensitive) == 0)
       return true;
   return false;
+}
+
+bool IsLineOrColumn(const std::string& text) {
+  int number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+// The fields of a reply, or nothing when the body is not one.
+std::optional<std::vector<std::string>> ParseReply(const std::string& body) {
+  std::vector<std::string> fields;
+  try {
+    fields = DecodeScriptMessage(body);
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
+  }
+  if (fields.size() != 5 || (fields[1] != "0" && fields[1] != "1") || !IsLineOrColumn(fields[2]) ||
+      !IsLineOrColumn(fields[3]))
+    return std::nullopt;
+  return fields;
+}
+
+bool IsReady(const std::string& body) {
+  try {
+    return DecodeScriptMessage(body) == std::vector<std::string>{"ready"};
+  } catch (const std::runtime_error&) {
+    return false;
+  }
 }
 
 } // namespace
@@ -46,6 +78,7 @@ void TScriptController::LoadScript(const std::string& language, const std::strin
   ClearError();
   Code = code;
   Loaded = true;
+  KeepHostOnThisThread();
   try {
     Request({"load", Code});
   } catch (const TCanceled&) {
@@ -71,6 +104,7 @@ bool TScriptController::HasFunction(const std::string& name) {
 bool TScriptController::EnsureLoaded() {
   if (!Loaded)
     throw std::runtime_error("スクリプトが読み込まれていません。");
+  KeepHostOnThisThread();
   // A host killed by an earlier call comes back with the script loaded again.
   return Host || (Request({"load", Code}) && !ErrorOccurred);
 }
@@ -99,6 +133,12 @@ std::vector<std::string> TScriptController::CallEach(const std::vector<std::stri
     answer = NextAnswer();
   }
   return values;
+}
+
+void TScriptController::KeepHostOnThisThread() {
+  // The host dies with the thread that started it: another thread starts its own.
+  if (Host && HostThread != std::this_thread::get_id())
+    Host.reset();
 }
 
 std::string TScriptController::GetErrorText() const {
@@ -137,29 +177,26 @@ std::optional<std::vector<std::string>> TScriptController::Answer(TScriptHostPro
                           "ミリ秒)を超えたため中断しました。");
     return std::nullopt;
   }
-  std::vector<std::string> answer;
-  if (outcome == TScriptHostProcess::Outcome::Answered) {
-    try {
-      answer = DecodeScriptMessage(body);
-    } catch (const std::runtime_error&) {
-      answer.clear();
-    }
-  }
-  if (answer.size() != 5) {
-    const std::string reason = outcome == TScriptHostProcess::Outcome::Died
-                                   ? Host->GetEndReason() : "応答が壊れています";
-    Host.reset();
-    RecordDied(reason);
+  if (outcome == TScriptHostProcess::Outcome::Died) {
+    RecordEnd();
     return std::nullopt;
   }
-  if (answer[1] == "1")
-    RecordError(std::stoi(answer[2]), std::stoi(answer[3]), answer[4]);
+  auto answer = outcome == TScriptHostProcess::Outcome::Answered ? ParseReply(body) : std::nullopt;
+  if (!answer) {
+    Host.reset();
+    RecordError(0, 0, GarbledReply);
+    return std::nullopt;
+  }
+  const auto& fields = *answer;
+  if (fields[1] == "1")
+    RecordError(std::stoi(fields[2]), std::stoi(fields[3]), fields[4]);
   return answer;
 }
 
 bool TScriptController::StartHost() {
   SentArgument.clear();
   Host = std::make_unique<TScriptHostProcess>(GetScriptHostProgram());
+  HostThread = std::this_thread::get_id();
   // Starting is not the script's time: a busy machine may take a while.
   std::string ready;
   const auto outcome = Host->Exchange(std::string(), std::chrono::steady_clock::now() + HostStartLimit,
@@ -168,14 +205,32 @@ bool TScriptController::StartHost() {
     Host.reset();
     throw TCanceled{};
   }
-  if (outcome != TScriptHostProcess::Outcome::Answered) {
-    const std::string reason = outcome == TScriptHostProcess::Outcome::Died
-                                   ? Host->GetEndReason() : "起動が終わりません";
+  if (outcome == TScriptHostProcess::Outcome::Died) {
+    RecordEnd();
+    return false;
+  }
+  if (outcome == TScriptHostProcess::Outcome::TimedOut) {
     Host.reset();
-    RecordDied(reason);
+    RecordDied("起動が終わりません");
+    return false;
+  }
+  if (!IsReady(ready)) {
+    Host.reset();
+    RecordError(0, 0, GarbledReply);
     return false;
   }
   return true;
+}
+
+void TScriptController::RecordEnd() {
+  const bool outOfMemory = Host->RanOutOfMemory();
+  const std::string reason = Host->GetEndReason();
+  Host.reset();
+  if (outOfMemory)
+    RecordError(0, 0, "スクリプトがメモリの上限 (" + std::to_string(ScriptHostMemoryLimitMb) +
+                          " MB) を超えたため止めました");
+  else
+    RecordDied(reason);
 }
 
 void TScriptController::RecordDied(const std::string& reason) {

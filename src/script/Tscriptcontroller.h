@@ -8,13 +8,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Runs a blog type's script: loads it, calls its functions with argument source
 // text and records the last error as line, column and description. The script runs
 // in a tocwerk-script-host process of its own, started at the first load and
 // killed at the time limit or on cancel, so that no script can hang, exhaust or
-// crash the program; a killed host is started again at the next call.
+// crash the program; a killed host is started again at the next call. A host lives
+// no longer than the thread that started it, so a call from another thread starts
+// one of its own.
 class TScriptController {
 public:
   TScriptController();
@@ -69,8 +72,12 @@ private:
   void ClearError();
   void RecordError(int line, int column, const std::string& description);
   void RecordDied(const std::string& reason);
+  // Records why the host died, which it did, and lets it go.
+  void RecordEnd();
+  void KeepHostOnThisThread();
 
   std::unique_ptr<TScriptHostProcess> Host;
+  std::thread::id HostThread;
   std::string Code;
   std::string BlogTypeName;
   // The argument of the host's last call, which it keeps.

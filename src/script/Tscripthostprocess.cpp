@@ -1,10 +1,12 @@
 #include "script/Tscripthostprocess.h"
 
+#include "script/Tscriptlimits.h"
 #include "script/Tscriptmessage.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -34,8 +36,13 @@ constexpr bool LimitAddressSpace = false;
 constexpr bool LimitAddressSpace = true;
 #endif
 
-// Runs in the forked child before exec: only async-signal-safe calls.
-[[noreturn]] void BecomeHost(const char* program, int socket, int devNull) {
+// Runs in the forked child before exec: only async-signal-safe calls. The death
+// signal survives the exec; a parent that died before it was set is caught by the
+// parent check.
+[[noreturn]] void BecomeHost(const char* program, int socket, int devNull, pid_t parent) {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent)
+    _exit(127);
   setpgid(0, 0);
   sigset_t none;
   sigemptyset(&none);
@@ -46,7 +53,8 @@ constexpr bool LimitAddressSpace = true;
   dup2(devNull, STDERR_FILENO);
   syscall(SYS_close_range, 3u, ~0u, 0u);
   if (LimitAddressSpace) {
-    const rlimit memory{rlim_t{1} << 30, rlim_t{1} << 30};
+    const rlim_t bytes = rlim_t{ScriptHostMemoryLimitMb} << 20;
+    const rlimit memory{bytes, bytes};
     setrlimit(RLIMIT_AS, &memory);
   }
   const rlimit noCore{0, 0};
@@ -57,8 +65,6 @@ constexpr bool LimitAddressSpace = true;
 }
 
 std::string EndReasonOf(int status) {
-  if (WIFEXITED(status) && WEXITSTATUS(status) == ScriptHostOutOfMemory)
-    return "メモリの上限 (1 GiB) を超えました";
   if (WIFEXITED(status))
     return "終了コード " + std::to_string(WEXITSTATUS(status));
   if (WIFSIGNALED(status)) {
@@ -77,9 +83,10 @@ TScriptHostProcess::TScriptHostProcess(const std::string& program) {
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
     throw std::runtime_error(std::string("スクリプトの実行プロセスを起動できません: ") + std::strerror(errno));
   const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const pid_t parent = getpid();
   Pid = fork();
   if (Pid == 0)
-    BecomeHost(program.c_str(), sockets[1], devNull);
+    BecomeHost(program.c_str(), sockets[1], devNull, parent);
   const int forkError = errno;
   close(sockets[1]);
   if (devNull >= 0)
@@ -110,8 +117,7 @@ TScriptHostProcess::Outcome TScriptHostProcess::Exchange(const std::string& mess
   const size_t length = ScriptMessageLength(header.data());
   if (length > MaxScriptMessageSize) {
     Kill();
-    EndReason = "応答が大きすぎます";
-    return Outcome::Died;
+    return Outcome::Garbled;
   }
   Receive(answer, length, deadline, cancel, outcome);
   return outcome;
@@ -202,5 +208,6 @@ void TScriptHostProcess::Reap() {
   while (waitpid(Pid, &status, 0) < 0 && errno == EINTR) {
   }
   EndReason = EndReasonOf(status);
+  OutOfMemory = WIFEXITED(status) && WEXITSTATUS(status) == ScriptHostOutOfMemory;
   Pid = -1;
 }

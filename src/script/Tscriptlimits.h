@@ -10,5 +10,8 @@ struct TScriptLimits {
   const std::atomic<bool>* Cancel = nullptr;
 };
 
+// The address space a script host may use, in MB.
+constexpr int ScriptHostMemoryLimitMb = 1024;
+
 // Thrown when the cancel flag stops work in flight.
 struct TCanceled {};

@@ -3,6 +3,7 @@
 
 #include "store/Tdbconnection.h"
 #include "store/Tdbquery.h"
+#include "store/Tkappfolder.h"
 #include "store/Tkworkcopy.h"
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"
@@ -12,6 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
+#include <thread>
+
+#include <signal.h>
 
 namespace fs = std::filesystem;
 
@@ -163,4 +168,66 @@ TEST(CliCrashTest, AKillAtAnyWriteLosesNoCommittedWork) {
     commands.Run(row);
 }
 
+}
+
+namespace {
+
+// The child of parent whose command line names program, 0 when there is none yet.
+pid_t ChildRunning(pid_t parent, const std::string& program) {
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    if (close == std::string::npos)
+      continue;
+    std::istringstream fields(line.substr(close + 2));
+    char state = 0;
+    pid_t ppid = 0;
+    fields >> state >> ppid;
+    std::ifstream cmdline(entry.path() / "cmdline");
+    std::string command;
+    std::getline(cmdline, command, '\0');
+    if (ppid == parent && command.find(program) != std::string::npos)
+      return std::stoi(entry.path().filename().string());
+  }
+  return 0;
+}
+
+// Gone, or a zombie that nobody reaps.
+bool Ended(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  return line.empty() || line.substr(line.rfind(')') + 2, 1) == "Z";
+}
+
+} // namespace
+
+TEST(CliCrashTest, AKilledCrawlTakesItsLoopingScriptHostAlong) {
+  ServedBlog blog(TSampleBlogOptions{});
+  const std::string data = blog.Folder.File("data");
+  for (const char* folder : {"/blog", "/template", "/db"})
+    fs::create_directories(data + folder);
+  fs::copy_file(GetDbFolder() + "blog.mdb", data + "/db/blog.mdb");
+  WriteFile(data + "/blog/loop.ini", "[CONFIG]\nname=Loop\n[SCRIPT]\nfile=loop.js\nlanguage=JavaScript\n");
+  WriteFile(data + "/blog/loop.js", "function GetRecentEntry(page) { while (true) {} }\n");
+  const std::string project = blog.Folder.File("loop.proj");
+  const CliResult init = blog.Cli({"--data-dir", data, "init", project, "--blog-type", "Loop", "--url", blog.Url("/")});
+  ASSERT_EQ(init.Status, 0) << init.Err;
+
+  const auto cli = StartCli({"--data-dir", data, "crawl", project, "--entries"}, blog.Config);
+  const auto cliPid = static_cast<pid_t>(cli->processId());
+  pid_t host = 0;
+  for (int i = 0; i < 400 && host == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+    host = ChildRunning(cliPid, "tocwerk-script-host");
+  ASSERT_NE(host, 0) << "no script host started";
+  kill(cliPid, SIGKILL);
+  cli->waitForFinished(10000);
+  const auto killed = std::chrono::steady_clock::now();
+  while (!Ended(host) && std::chrono::steady_clock::now() - killed < std::chrono::seconds(10))
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(Ended(host)) << "the script host outlived the killed tocwerk-cli";
+  if (!Ended(host))
+    kill(host, SIGKILL);
 }

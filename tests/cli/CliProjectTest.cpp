@@ -1,6 +1,7 @@
 #include "CliRun.h"
 
 #include "store/Tcomment.h"
+#include "store/Tdbconnection.h"
 #include "store/Tentry.h"
 #include "store/Tkappfolder.h"
 #include "store/Tproject.h"
@@ -209,6 +210,34 @@ TEST_F(CliProjectTest, BrokenOrMissingProjectsFailWithOne) {
   EXPECT_NE(broken.Err.find("プロジェクトファイルではないか、壊れています"), std::string::npos) << broken.Err;
   EXPECT_EQ(Cli({"init", Folder.File("broken.proj"), "--url", "x"}).Status, 1);
   EXPECT_EQ(ReadFile(Folder.File("broken.proj")), std::string(3000, 'x'));
+}
+
+TEST_F(CliProjectTest, ProjectsWithValuesOfTheWrongTypeAreRefusedUntouched) {
+  const char* const changes[] = {
+      "drop table entries; create table entries (id TEXT, url TEXT, タイトル TEXT, 日付 REAL); "
+      "insert into entries values ('a', 'https://blog.example/1', '一', 45000), "
+      "('b', 'https://blog.example/2', '二', 45001)",
+      "insert into entries values (3, x'68747470733a2f2f', '三', 45000)",
+      "insert into categories_entry values ('x', 'https://blog.example/1')",
+      "insert into comments values ('https://blog.example/1', x'00ff')",
+  };
+  for (const char* change : changes) {
+    const std::string path = MakeProject();
+    {
+      TDbConnection connection;
+      connection.SetFileName(path);
+      connection.ExecuteDirect(change);
+    }
+    const std::string bytes = ReadFile(path);
+    const CliResult entries = Cli({"entries", path});
+    EXPECT_EQ(entries.Status, 1) << change;
+    EXPECT_NE(entries.Err.find("p.proj を開けません。プロジェクトファイルではないか、壊れています。"), std::string::npos)
+        << entries.Err;
+    EXPECT_EQ(entries.Out, "");
+    EXPECT_EQ(Cli({"comment", path, "https://blog.example/1", "x"}).Status, 1) << change;
+    EXPECT_EQ(ReadFile(path), bytes) << change;
+    fs::remove(path);
+  }
 }
 
 TEST_F(CliProjectTest, MakeWithAndWithoutWaiting) {

@@ -4,7 +4,11 @@
 #include "crawl/Tentryparser.h"
 #include "script/Tscriptcontroller.h"
 
+#include "support/TempFolder.h"
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -28,7 +32,8 @@ const std::string HostileScript =
     "function HugeBuffer(p) { return new Uint8Array(3 * 1024 * 1024 * 1024).length; }\n"
     "function Quits(p) { quit(); }\n"
     "function ExitsThroughQt(p) { Qt.exit(1); }\n"
-    "function ExitsThroughProcess(p) { process.exit(1); }\n";
+    "function ExitsThroughProcess(p) { process.exit(1); }\n"
+    "function Hoards(p) { var all = []; while (true) all.push({ n: all.length, s: 'x' + all.length }); }\n";
 
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer's shadow memory rules out the host's address-space limit.
@@ -38,7 +43,7 @@ constexpr bool MemoryIsLimited = true;
 #endif
 
 const std::string TimeOut = "0,0:スクリプトが制限時間(1000ミリ秒)を超えたため中断しました。";
-const std::string Died = "0,0:スクリプトの実行プロセスが異常終了しました (";
+const std::string OutOfMemory = "0,0:スクリプトがメモリの上限 (1024 MB) を超えたため止めました";
 
 std::string BigUnclosedComments() {
   std::string page;
@@ -64,14 +69,15 @@ TEST(ScriptHostTest, HostileScriptsEndWithTheirMessageAndTheNextCallWorks) {
       {"ThrowsLoopingObject", 1000ms, "\"\"", TimeOut},
       {"Loop", 1000ms, "\"\"", TimeOut},
       {"QuadraticRegex", 1000ms, QuoteScriptString(BigUnclosedComments()), TimeOut},
-      {"DoubledString", 30000ms, "\"\"", Died},
+      {"DoubledString", 30000ms, "\"\"", OutOfMemory},
+      {"Hoards", 30000ms, "\"\"", OutOfMemory},
       {"HugeBuffer", 30000ms, "\"\"", "9,0:RangeError: ArrayBuffer: out of memory"},
       {"Quits", 30000ms, "\"\"", "10,0:ReferenceError: quit is not defined"},
       {"ExitsThroughQt", 30000ms, "\"\"", "11,0:ReferenceError: Qt is not defined"},
       {"ExitsThroughProcess", 30000ms, "\"\"", "12,0:ReferenceError: process is not defined"},
   };
   for (const Case& c : cases) {
-    if (!MemoryIsLimited && (c.Function == std::string("DoubledString") || c.Function == std::string("HugeBuffer")))
+    if (!MemoryIsLimited && (c.ErrorStart == OutOfMemory || c.Function == std::string("HugeBuffer")))
       continue;
     controller.SetTimeLimit(c.TimeLimit);
     EXPECT_EQ(controller.Call(c.Function, c.Argument), "") << c.Function;
@@ -81,4 +87,50 @@ TEST(ScriptHostTest, HostileScriptsEndWithTheirMessageAndTheNextCallWorks) {
     EXPECT_EQ(controller.Call("Hello", "\"again\""), "Hello again") << "after " << c.Function;
     EXPECT_FALSE(controller.HasError()) << controller.GetErrorText();
   }
+}
+
+namespace {
+
+// A stand-in host: a shell script that says these bytes and then waits for input.
+std::string FakeHost(const TempFolder& folder, const std::string& printfBytes) {
+  const std::string path = folder.File("fake-host");
+  WriteFile(path, "#!/bin/sh\nprintf '" + printfBytes + "'\nexec cat >/dev/null\n");
+  chmod(path.c_str(), 0700);
+  return path;
+}
+
+const std::string Ready = "\\011\\0\\0\\0\\005\\0\\0\\0ready";
+
+} // namespace
+
+TEST(ScriptHostTest, AGarbledReplyIsReportedAndTheNextCallStartsAFreshHost) {
+  const std::string realHost = GetScriptHostProgram();
+  TempFolder folder;
+  const char* const replies[] = {
+      "garbage that is no message",
+      "\\005\\0\\0\\0ready",
+      "\\011\\0\\0\\0\\005\\0\\0\\0hello",
+      // Ready, then a reply whose error line is no number.
+      "\\011\\0\\0\\0\\005\\0\\0\\0ready\\030\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0\\0\\061\\001\\0\\0\\0x\\001\\0\\0\\0y\\001\\0\\0\\0d",
+      // Ready, then a reply of two fields, then one whose field is longer than it.
+      "\\011\\0\\0\\0\\005\\0\\0\\0ready\\012\\0\\0\\0\\001\\0\\0\\0a\\001\\0\\0\\0b",
+      "\\011\\0\\0\\0\\005\\0\\0\\0ready\\010\\0\\0\\0\\011\\0\\0\\0abcd",
+  };
+  for (const char* reply : replies) {
+    SetScriptHostProgram(FakeHost(folder, reply));
+    TScriptController controller;
+    controller.LoadScript("JScript", "function Hello(p) { return 'Hello ' + p; }");
+    EXPECT_EQ(controller.GetErrorText(), "0,0:スクリプトの実行プロセスの応答が壊れています") << reply;
+    SetScriptHostProgram(realHost);
+    EXPECT_EQ(controller.Call("Hello", "\"again\""), "Hello again") << reply;
+  }
+  SetScriptHostProgram(realHost);
+}
+
+// The kernel ends a host with the thread that started it.
+TEST(ScriptHostTest, AHostStartedByAThreadThatEndedIsReplaced) {
+  TScriptController controller;
+  std::thread([&] { controller.LoadScript("JScript", "function Hello(p) { return 'Hello ' + p; }"); }).join();
+  EXPECT_FALSE(controller.HasError()) << controller.GetErrorText();
+  EXPECT_EQ(controller.Call("Hello", "\"again\""), "Hello again") << controller.GetErrorText();
 }

@@ -261,6 +261,49 @@ TEST_F(ProjectDbBadInputTest, FilesWithTheTablesButNotTheirShapeChangeNothing) {
   EXPECT_EQ(LoadEntries(reader).at(0).GetTitle(), "大事な記事") << "the next save writes the user's own project";
 }
 
+// Values of a type the program does not read there: text ids fold into one entry,
+// BLOB addresses match nothing.
+TEST_F(ProjectDbBadInputTest, ValuesOfTheWrongTypeAreRefusedAndNullsWhereAllowedAreNot) {
+  const std::string textIdEntries =
+      "drop table entries; create table entries (id TEXT, url TEXT, タイトル TEXT, 日付 REAL); ";
+  const struct {
+    std::string sql;
+    std::string table;  // empty: the file opens
+  } cases[] = {
+      {textIdEntries + "insert into entries values ('a', 'http://blog.example/a', 'A', 45000)", "entries"},
+      {textIdEntries + "insert into entries values ('7', 'http://blog.example/a', 'A', 45000)", "entries"},
+      {"insert into entries values (1, x'687474703a2f2f', 'A', 45000)", "entries"},
+      {"insert into entries values (1, 'http://blog.example/a', x'41', 45000)", "entries"},
+      {"insert into entries values (1, 'http://blog.example/a', 'A', 'yesterday')", "entries"},
+      {"insert into tmp_entries values (1, x'00', 'A', 45000)", "tmp_entries"},
+      {"insert into categories values ('x', '料理', 'http://blog.example/c')", "categories"},
+      {"insert into categories values (1, x'41', 'http://blog.example/c')", "categories"},
+      {"insert into categories_entry values ('x', 'http://blog.example/a')", "categories_entry"},
+      {"insert into categories_entry values (1, x'41')", "categories_entry"},
+      {"insert into comments values ('http://blog.example/a', x'00ff')", "comments"},
+      {"insert into comments values (x'41', 'コメント')", "comments"},
+      {"insert into entries values (1, null, null, null); insert into categories values (null, null, null); "
+       "insert into categories_entry values (null, null); insert into comments values (null, null)",
+       ""},
+      {"insert into entries values (1, 'http://blog.example/a', 'A', 45000.5); "
+       "insert into entries values (2, 'http://blog.example/b', '2024', 45001)",
+       ""},
+  };
+  for (const auto& c : cases) {
+    const std::string file = AlteredProject(Folder, "typed.proj", c.sql);
+    const std::string bytes = ReadFile(file);
+    if (c.table.empty()) {
+      EXPECT_NO_THROW(Db.Open(file)) << c.sql;
+      Db.Open(Saved);
+    } else {
+      ExpectOpenFails(file, "typed.proj を開けません。プロジェクトファイルではないか、壊れています。\n(テーブル " +
+                                c.table + " に型の違う値があります)");
+    }
+    EXPECT_EQ(ReadFile(file), bytes) << c.sql;
+    fs::remove(file);
+  }
+}
+
 TEST_F(ProjectDbBadInputTest, AVersion1FileThatAlreadyStagesOpensAndIsUpgraded) {
   const std::string file = AlteredProject(Folder, "old.proj", "update config set data='1' where name='version'");
   TProject project;
