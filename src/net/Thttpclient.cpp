@@ -335,8 +335,8 @@ long THttpClient::Perform(const std::string& resolved) {
 }
 
 // libcurl has limits of its own below ours: a header line over CURL_MAX_HTTP_HEADER
-// fails as out of memory, and (since 7.84) headers adding up to a few times that as a
-// receive error.
+// fails as out of memory, and in recent versions headers adding up to a few times
+// that fail as a receive error.
 bool THttpClient::LibcurlRefusedHeaders(int code) const {
   long headerSize = 0;
   curl_easy_getinfo(Handle, CURLINFO_HEADER_SIZE, &headerSize);
