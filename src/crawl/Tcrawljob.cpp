@@ -3,6 +3,7 @@
 #include "crawl/Tcrawllistener.h"
 #include "net/Tkurlkey.h"
 #include "net/Tpagefetch.h"
+#include "net/Turllimits.h"
 
 #include <stdexcept>
 
@@ -39,6 +40,7 @@ bool TCrawlJob::Redirected(std::string& url, std::unordered_set<std::string>& re
 }
 
 std::string TCrawlJob::Absolute(const std::string& url) const {
+  CheckUrlLength(url);
   if (url.empty() || HasUrlScheme(url))
     return url;
   try {

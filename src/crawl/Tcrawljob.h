@@ -29,6 +29,10 @@ public:
   void SetListener(TCrawlListener* listener) { Listener = listener; }
   void SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
   void SetHttpBodyLimits(std::size_t maxBody, std::chrono::milliseconds total);
+  // See THttpClient::PinPublicHost.
+  void PinPublicHost(const std::string& host, int port, const std::string& address) {
+    Http.PinPublicHost(host, port, address);
+  }
   void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptTimeLimit.Time = limit; }
 
   void Cancel() { Canceled = true; }
@@ -55,7 +59,8 @@ protected:
   bool Redirected(std::string& url, std::unordered_set<std::string>& read) const;
   // A URL a script returned, made absolute against the page read last, so that what
   // is stored links and joins wherever it is used. An absolute one stays as written,
-  // and so does one that cannot be resolved: fetching it then fails naming it.
+  // and so does one that cannot be resolved: fetching it then fails naming it. One
+  // too long to fetch fails here, before it is shown or logged.
   std::string Absolute(const std::string& url) const;
   // The blog type's script text, its lines ending in CR LF.
   std::string ReadScript() const;

@@ -1,8 +1,10 @@
 #include "net/Thttpclient.h"
 
+#include "net/Turllimits.h"
 #include "text/Tkascii.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
@@ -54,6 +56,7 @@ struct UrlParts {
   std::string Scheme;
   std::string Host;
   std::string Port;
+  bool HasCredentials = false;
 };
 
 std::string Part(CURLU* url, CURLUPart part, unsigned flags = 0) {
@@ -71,7 +74,9 @@ UrlParts PartsOf(const std::string& text) {
     return {};
   std::string host = Part(url.get(), CURLUPART_HOST);
   LowerAsciiInPlace(host.begin(), host.end());
-  return {Part(url.get(), CURLUPART_SCHEME), host, Part(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT)};
+  const bool credentials = !Part(url.get(), CURLUPART_USER).empty() || !Part(url.get(), CURLUPART_PASSWORD).empty();
+  return {Part(url.get(), CURLUPART_SCHEME), host, Part(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT),
+          credentials};
 }
 
 // A redirect a crawl follows: the same host, by the same scheme and port, or from
@@ -86,7 +91,20 @@ bool IsSameSite(const std::string& from, const std::string& to) {
   return a.Scheme == "http" && b.Scheme == "https";
 }
 
+std::string OutOfReach(const std::string& address, const std::string& url) {
+  return "ブログの外の内部アドレス (" + address + ") には接続しません: " + url;
+}
+
 } // namespace
+
+// Every connection the client opens passes here, after name resolution and before connect.
+struct SocketGate {
+  static curl_socket_t Open(void* client, curlsocktype, curl_sockaddr* address) {
+    if (!static_cast<THttpClient*>(client)->AdmitConnection(&address->addr))
+      return CURL_SOCKET_BAD;
+    return socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+  }
+};
 
 bool HasUrlScheme(const std::string& url) {
   const size_t colon = url.find(':');
@@ -113,17 +131,20 @@ THttpClient::THttpClient() {
   curl_easy_setopt(Handle, CURLOPT_WRITEFUNCTION, &THttpClient::OnBody);
   curl_easy_setopt(Handle, CURLOPT_HEADERFUNCTION, &THttpClient::OnHeader);
   curl_easy_setopt(Handle, CURLOPT_XFERINFOFUNCTION, &THttpClient::OnProgress);
+  curl_easy_setopt(Handle, CURLOPT_OPENSOCKETFUNCTION, &SocketGate::Open);
 }
 
 THttpClient::~THttpClient() {
   if (Handle != nullptr)
     curl_easy_cleanup(Handle);
   curl_slist_free_all(Headers);
+  curl_slist_free_all(Pins);
 }
 
 THttpClient::THttpClient(THttpClient&& other) noexcept
     : Handle(std::exchange(other.Handle, nullptr)),
       Headers(std::exchange(other.Headers, nullptr)),
+      Pins(std::exchange(other.Pins, nullptr)),
       LastUrl(std::move(other.LastUrl)),
       UseProxy(other.UseProxy),
       ProxyServer(std::move(other.ProxyServer)),
@@ -133,13 +154,16 @@ THttpClient::THttpClient(THttpClient&& other) noexcept
       BodyLimit(other.BodyLimit),
       TotalLimit(other.TotalLimit),
       CancelFlag(other.CancelFlag),
-      OnRedirect(std::move(other.OnRedirect)) {}
+      OnRedirect(std::move(other.OnRedirect)),
+      Home(other.Home),
+      PinnedHosts(std::move(other.PinnedHosts)) {}
 
 THttpClient& THttpClient::operator=(THttpClient&& other) noexcept {
   if (this != &other) {
     THttpClient moved(std::move(other));
     std::swap(Handle, moved.Handle);
     std::swap(Headers, moved.Headers);
+    std::swap(Pins, moved.Pins);
     LastUrl = std::move(moved.LastUrl);
     UseProxy = moved.UseProxy;
     ProxyServer = std::move(moved.ProxyServer);
@@ -150,6 +174,8 @@ THttpClient& THttpClient::operator=(THttpClient&& other) noexcept {
     TotalLimit = moved.TotalLimit;
     CancelFlag = moved.CancelFlag;
     OnRedirect = std::move(moved.OnRedirect);
+    Home = moved.Home;
+    PinnedHosts = std::move(moved.PinnedHosts);
   }
   return *this;
 }
@@ -158,6 +184,15 @@ void THttpClient::SetProxy(const std::string& server, int port) {
   UseProxy = true;
   ProxyServer = server;
   ProxyPort = port;
+}
+
+void THttpClient::PinPublicHost(const std::string& host, int port, const std::string& address) {
+  const std::string hostPort = host + ":" + std::to_string(port);
+  Pins = curl_slist_append(Pins, (hostPort + ":" + address).c_str());
+  curl_easy_setopt(Handle, CURLOPT_RESOLVE, Pins);
+  std::string key = hostPort;
+  LowerAsciiInPlace(key.begin(), key.end());
+  PinnedHosts.push_back(std::move(key));
 }
 
 void THttpClient::SetTimeLimits(std::chrono::milliseconds connect,
@@ -176,6 +211,7 @@ std::string THttpClient::Resolve(const std::string& url) const {
 }
 
 std::string ResolveUrlAgainst(const std::string& base, const std::string& url) {
+  CheckUrlLength(url);
   Url parsed(curl_url());
   if (!parsed)
     throw std::bad_alloc();
@@ -191,6 +227,7 @@ std::string ResolveUrlAgainst(const std::string& base, const std::string& url) {
   CurlText resolved;
   if (curl_url_get(parsed.get(), CURLUPART_URL, &resolved.Text, 0) != CURLUE_OK)
     throw std::runtime_error("URLを解釈できません: " + url);
+  CheckUrlLength(resolved.Text);
   return resolved.Text;
 }
 
@@ -232,11 +269,39 @@ std::string THttpClient::RedirectTarget(long status, const std::string& from,
   return to;
 }
 
+void THttpClient::CheckTarget(const std::string& url) {
+  CheckUrlLength(url);
+  const UrlParts parts = PartsOf(url);
+  if (parts.HasCredentials)
+    throw std::runtime_error("アドレスに含まれる認証情報は使いません: " + url);
+  Pinned = std::find(PinnedHosts.begin(), PinnedHosts.end(), parts.Host + ":" + parts.Port) != PinnedHosts.end();
+  // Through a proxy the connection is the proxy's and the proxy resolves names: only
+  // an address written in the URL can be judged.
+  if (UseProxy && !MayConnect(Pinned ? TAddressClass::Public : ClassOfHost(parts.Host)))
+    throw std::runtime_error(OutOfReach(parts.Host, url));
+}
+
+bool THttpClient::MayConnect(TAddressClass target) {
+  if (!Home)
+    Home = target;
+  return MayReach(*Home, target);
+}
+
+bool THttpClient::AdmitConnection(const sockaddr* address) {
+  // Through a proxy this is the proxy's address; the URL was judged before.
+  if (UseProxy || MayConnect(Pinned ? TAddressClass::Public : ClassOfAddress(address)))
+    return true;
+  Aborted = AbortReason::OutOfReach;
+  RefusedAddress = AddressText(address);
+  return false;
+}
+
 long THttpClient::Perform(const std::string& resolved) {
   if (CancelFlag != nullptr && CancelFlag->load())
     throw std::runtime_error("ダウンロードを中止しました。");
   if (UseProxy && (ProxyPort < 0 || ProxyPort > 65535))
     throw std::runtime_error("プロキシのポート番号が正しくありません: " + std::to_string(ProxyPort));
+  CheckTarget(resolved);
 
   curl_easy_setopt(Handle, CURLOPT_URL, resolved.c_str());
   // An empty proxy turns off the environment's proxy variables too; an empty
@@ -250,12 +315,15 @@ long THttpClient::Perform(const std::string& resolved) {
   curl_easy_setopt(Handle, CURLOPT_WRITEDATA, this);
   curl_easy_setopt(Handle, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(Handle, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(Handle, CURLOPT_OPENSOCKETDATA, this);
   curl_easy_setopt(Handle, CURLOPT_ERRORBUFFER, ErrorBuffer);
 
   Body.clear();
   StatusLine.clear();
   ErrorBuffer[0] = '\0';
   Aborted = AbortReason::None;
+  HeaderBytes = 0;
+  InHeaders = true;
   Started = std::chrono::steady_clock::now();
   LastActivity = Started;
   const CURLcode result = curl_easy_perform(Handle);
@@ -264,6 +332,15 @@ long THttpClient::Perform(const std::string& resolved) {
   long status = 0;
   curl_easy_getinfo(Handle, CURLINFO_RESPONSE_CODE, &status);
   return status;
+}
+
+// libcurl has limits of its own below ours: a header line over CURL_MAX_HTTP_HEADER
+// fails as out of memory, and in recent versions headers adding up to a few times
+// that fail as a receive error.
+bool THttpClient::LibcurlRefusedHeaders(int code) const {
+  long headerSize = 0;
+  curl_easy_getinfo(Handle, CURLINFO_HEADER_SIZE, &headerSize);
+  return InHeaders && (code == CURLE_OUT_OF_MEMORY || (code == CURLE_RECV_ERROR && headerSize > CURL_MAX_HTTP_HEADER));
 }
 
 std::string THttpClient::GetContentType() const {
@@ -285,6 +362,10 @@ void THttpClient::Fail(int code, const std::string& url) const {
   if (Aborted == AbortReason::TooSlow)
     throw std::runtime_error("ページの受信が" + Seconds(TotalLimit) +
                              "以内に終わらなかったため中断しました: " + url);
+  if (Aborted == AbortReason::OutOfReach && code == CURLE_COULDNT_CONNECT)
+    throw std::runtime_error(OutOfReach(RefusedAddress, url));
+  if (Aborted == AbortReason::HeadersTooLarge || LibcurlRefusedHeaders(code))
+    throw std::runtime_error("応答ヘッダーが大きすぎます: " + url);
   if (code == CURLE_OPERATION_TIMEDOUT)
     throw std::runtime_error("サーバーに" + Seconds(ConnectLimit) + "以内に接続できませんでした: " +
                              url);
@@ -308,7 +389,15 @@ size_t THttpClient::OnBody(char* data, size_t size, size_t count, void* client) 
 size_t THttpClient::OnHeader(char* data, size_t size, size_t count, void* client) {
   auto* self = static_cast<THttpClient*>(client);
   const size_t length = size * count;
+  self->HeaderBytes += length;
+  if (self->HeaderBytes > MaxHeaderBytes) {
+    self->Aborted = AbortReason::HeadersTooLarge;
+    return 0;
+  }
+  if (length <= 2 && (data[0] == '\r' || data[0] == '\n'))
+    self->InHeaders = false;
   if (length >= 5 && std::memcmp(data, "HTTP/", 5) == 0) {
+    self->InHeaders = true;
     std::string line(data, length);
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
       line.pop_back();

@@ -1,20 +1,32 @@
 #pragma once
 
+#include "net/Taddressclass.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 typedef void CURL;
 struct curl_slist;
+struct sockaddr;
 
 // The HTTP client of one crawl: GET only, cookies kept in memory for this client
 // alone, no proxy unless one is set (proxy variables of the environment are
 // ignored). Redirects are followed up to MaxRedirects hops within the same host
 // (and from http to https of it). A relative URL is resolved against the page the
 // previous request ended at.
+//
+// The client stays within the reach of the first address it connects to, the blog's
+// top page: from a public address it never connects to a loopback, private or
+// link-local one, checked on the address actually connected after name resolution;
+// from an address in one of those classes, that class is reachable too. A URL that
+// carries a user name or password is never fetched. URLs over MaxUrlLength bytes and
+// response headers over MaxHeaderBytes (or libcurl's lower limits) fail, naming
+// the reason.
 class THttpClient {
 public:
   THttpClient();
@@ -32,6 +44,10 @@ public:
   // A request fails when its body grows past maxBody bytes, or when it has not ended
   // within total (a server that trickles keeps the idle limit from firing).
   void SetBodyLimits(std::size_t maxBody, std::chrono::milliseconds total);
+  // Connects host:port at address without asking the resolver, and takes that
+  // connection for one to a public address: lets a test play a public blog on a
+  // loopback server.
+  void PinPublicHost(const std::string& host, int port, const std::string& address);
   // When the flag becomes true, a request in flight stops and fails.
   void SetCancelFlag(const std::atomic<bool>* flag) { CancelFlag = flag; }
 
@@ -59,11 +75,20 @@ public:
   std::string Resolve(const std::string& url) const;
 
   static constexpr int MaxRedirects = 5;
+  static constexpr std::size_t MaxHeaderBytes = 1024 * 1024;
 
 private:
-  enum class AbortReason { None, Canceled, Idle, TooLarge, TooSlow };
+  enum class AbortReason { None, Canceled, Idle, TooLarge, TooSlow, OutOfReach, HeadersTooLarge };
 
   [[noreturn]] void Fail(int code, const std::string& url) const;
+  // Whether a failed transfer stopped at libcurl's own limits on response headers.
+  bool LibcurlRefusedHeaders(int code) const;
+  // Throws when url may not be fetched for what it says: its length, credentials,
+  // through a proxy the address it names.
+  void CheckTarget(const std::string& url);
+  // Whether the client may connect to an address of the class; the first one asked
+  // sets its reach.
+  bool MayConnect(TAddressClass target);
   // One request, no redirect followed; the status code.
   long Perform(const std::string& url);
   // Where a redirect response points, checked; "" when the response is none.
@@ -72,9 +97,13 @@ private:
   static size_t OnBody(char* data, size_t size, size_t count, void* client);
   static size_t OnHeader(char* data, size_t size, size_t count, void* client);
   static int OnProgress(void* client, long long, long long, long long, long long);
+  // Whether a connection to address may be opened; notes why not.
+  bool AdmitConnection(const sockaddr* address);
+  friend struct SocketGate;
 
   CURL* Handle = nullptr;
   curl_slist* Headers = nullptr;
+  curl_slist* Pins = nullptr;
   std::string LastUrl;
   bool Redirected = false;
   bool UseProxy = false;
@@ -86,8 +115,14 @@ private:
   std::chrono::milliseconds TotalLimit{5 * 60 * 1000};
   const std::atomic<bool>* CancelFlag = nullptr;
   RedirectListener OnRedirect;
+  std::optional<TAddressClass> Home;
+  std::vector<std::string> PinnedHosts;
 
   // Per request.
+  bool Pinned = false;
+  std::string RefusedAddress;
+  std::size_t HeaderBytes = 0;
+  bool InHeaders = false;
   std::string Body;
   std::string StatusLine;
   std::chrono::steady_clock::time_point Started;

@@ -290,3 +290,52 @@ TEST(HttpClientLimitTest, OversizedAndTricklingBodiesFailWithTheirLimitAndTheCli
     EXPECT_EQ(client.Get(server.Url("/exact")).size(), TestBodyLimit) << "after " << c.path;
   }
 }
+
+namespace {
+
+// /one-line and /many-lines answer with 2 MB of headers; anything else with the
+// length of the request target.
+std::optional<std::string> HeaderFlood(const HttpRequest& request) {
+  constexpr std::size_t Total = 2 * 1024 * 1024;
+  std::string headers;
+  if (request.Target == "/one-line")
+    headers = "X-Big: " + std::string(Total, 'h') + "\r\n";
+  if (request.Target == "/many-lines")
+    for (std::size_t i = 0; headers.size() < Total; ++i)
+      headers += "X-Line-" + std::to_string(i) + ": " + std::string(1000, 'h') + "\r\n";
+  return HttpResponse(200, "OK", std::to_string(request.Target.size()), headers);
+}
+
+} // namespace
+
+TEST(HttpClientLimitTest, HugeResponseHeadersFailByNameAndTheClientGoesOn) {
+  LoopbackServer server(HeaderFlood);
+  THttpClient client;
+  for (const std::string path : {"/one-line", "/many-lines"}) {
+    EXPECT_EQ(ErrorOf(client, server.Url(path)), "応答ヘッダーが大きすぎます: " + server.Url(path));
+    EXPECT_EQ(client.Get(server.Url("/small")), "6");
+  }
+}
+
+TEST(HttpClientLimitTest, UrlsUpTo64KBAreFetchedAndLongerOnesRefusedUnsent) {
+  LoopbackServer server(HeaderFlood);
+  THttpClient client;
+  const std::string root = server.Url("/");
+  const auto urlOf = [&](std::size_t length) { return root + std::string(length - root.size(), 'a'); };
+  EXPECT_EQ(client.Get(urlOf(65536)), std::to_string(65536 - root.size() + 1));
+
+  const struct {
+    std::string url;
+    std::string what;
+  } refused[] = {
+      {urlOf(65537), "one byte over"},
+      {urlOf(1024 * 1024), "a megabyte"},
+      {"/" + std::string(65530, 'b'), "short alone, too long once resolved"},
+  };
+  for (const auto& c : refused) {
+    const std::string error = ErrorOf(client, c.url);
+    EXPECT_EQ(error.rfind("URLが長すぎます (65536 バイトまで): ", 0), 0u) << c.what << ": " << error.substr(0, 200);
+    EXPECT_LT(error.size(), 300u) << c.what;
+  }
+  EXPECT_EQ(server.Requests().size(), 1u);
+}

@@ -283,6 +283,21 @@ TEST_F(EntryCrawlTest, AUrlIsAbsoluteOnlyWithASchemeAndOneThatCannotBeResolvedIs
   }
 }
 
+TEST_F(EntryCrawlTest, ALinkTooLongToFetchEndsTheCrawlByNameWithShortLines) {
+  const std::string huge = Blog.Url("/e/") + std::string(1000 * 1000, 'x');  // a page fits the body limit
+  Blog.SetPage("/e/2", TestBlog::EntryPage("2024/05/02", "二つ目", huge));
+  EXPECT_FALSE(Crawl());
+  EXPECT_EQ(Urls(), (Lines{"1 " + Blog.Url("/e/3"), "2 " + Blog.Url("/e/2")}));
+  bool named = false;
+  for (const std::string& line : Listener.Lines) {
+    named = named || line.rfind("URLが長すぎます", 0) == 0;
+    EXPECT_LT(line.size(), 1000u);
+  }
+  EXPECT_TRUE(named) << testing::PrintToString(Listener.Lines).substr(0, 2000);
+  for (const std::string& url : Listener.Urls)
+    EXPECT_LT(url.size(), 1000u);
+}
+
 TEST_F(EntryCrawlTest, CancelStopsARequestInFlightAndStillMerges) {
   Blog.SetPage("/e/2", TestBlog::EntryPage("2024/05/02", "二つ目", "/e/1"));
   ASSERT_TRUE(Crawl());

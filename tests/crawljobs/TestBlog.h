@@ -30,6 +30,8 @@ public:
   void ResetConnection(const std::string& path);
 
   std::string Url(const std::string& path) const { return Server.Url(path); }
+  int Port() const { return Server.Port(); }
+  std::vector<HttpRequest> Requests() const { return Server.Requests(); }
   // An entry page; next is the older entry's URL as the script returns it.
   static std::string EntryPage(const std::string& date, const std::string& title,
                                const std::string& next);
