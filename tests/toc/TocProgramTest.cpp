@@ -25,7 +25,7 @@ struct Outcome {
 };
 
 std::string TocProgram() {
-  return GetAppDataFolder("template") + "tocwerk-toc";
+  return GetProgramLibraryFolder() + "tocwerk-toc";
 }
 
 Outcome RunToc(const QStringList& arguments) {
