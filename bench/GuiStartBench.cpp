@@ -43,7 +43,7 @@ fs::path MakeProgramFolder(const fs::path& scratch) {
   fs::copy(source / "db", bin / "db");
   fs::copy_file(TOCWERK_GUI_START_WINDOW, bin / "tocwerk");
   fs::copy_file(source / "blog" / "generic-html5.js", bin / "blog" / "generic-html5.js");
-  fs::copy_file(source / "template" / "tocwerk-toc", bin / "template" / "tocwerk-toc");
+  fs::copy_file(TOCWERK_TOC_PROGRAM, bin / "template" / "tocwerk-toc");
   const std::string blogType = ReadText(source / "blog" / "generic-html5.ini");
   const std::string htmlTemplate = ReadText(source / "template" / "category.ini");
   for (int index = 0; index < Installed; ++index) {

@@ -202,8 +202,11 @@ void TFormMain::LoadBlogTypes() {
   else
     BlogTypes.LoadFrom(BlogTypeFolder);
   Form->ComboBoxBlogType->clear();
-  for (const TBlogConfig& blogType : BlogTypes.GetBlogConfigs())
-    Form->ComboBoxBlogType->addItem(QString::fromStdString(blogType.GetName()));
+  // The project keeps the name alone; the label only tells same-named ones apart.
+  const std::vector<TBlogConfig> blogTypes = BlogTypes.GetBlogConfigs();
+  const std::vector<std::string> labels = BlogTypeLabels(blogTypes);
+  for (size_t i = 0; i < blogTypes.size(); ++i)
+    Form->ComboBoxBlogType->addItem(QString::fromStdString(labels[i]), QString::fromStdString(blogTypes[i].GetName()));
   if (Form->ComboBoxBlogType->count() > 0) {
     Form->ComboBoxBlogType->setCurrentIndex(0);
     ComboBoxBlogTypeChange();

@@ -111,7 +111,7 @@ bool TFormMain::AskToSaveChanges() {
 
 void TFormMain::ApplyProjectSettings(const TProject& project) {
   QComboBox* blogTypes = Form->ComboBoxBlogType;
-  const int match = blogTypes->findText(QString::fromStdString(project.GetBlogTypeName()), Qt::MatchExactly);
+  const int match = blogTypes->findData(QString::fromStdString(project.GetBlogTypeName()));
   if (blogTypes->count() > 0) {
     blogTypes->setCurrentIndex(std::max(match, 0));
     ComboBoxBlogTypeChange();
@@ -127,7 +127,7 @@ void TFormMain::ApplyProjectSettings(const TProject& project) {
 }
 
 void TFormMain::CollectProjectSettings(TProject& project) {
-  project.SetBlogTypeName(Form->ComboBoxBlogType->currentText().toStdString());
+  project.SetBlogTypeName(Form->ComboBoxBlogType->currentData().toString().toStdString());
   project.SetEntryUrl(Form->EditEntryUrl->text().toStdString());
   project.ClearCategories();
   QTreeWidget* categories = Form->ListViewCategory;

@@ -5,12 +5,12 @@ TCliArgs::TCliArgs(const std::vector<std::string>& args, const std::set<std::str
   bool onlyPlain = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (onlyPlain || arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
-      Plain.push_back(arg);
+    if (!onlyPlain && arg == "--") {
+      onlyPlain = true;
       continue;
     }
-    if (arg == "--") {
-      onlyPlain = true;
+    if (onlyPlain || arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+      Plain.push_back(arg);
       continue;
     }
     const auto equals = arg.find('=');

@@ -76,6 +76,17 @@ void TCliContext::CheckConfigFile() const {
     throw TUsageError(problem);
 }
 
+void TCliContext::CheckDataDir() const {
+  if (DataDir.empty())
+    return;
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(DataDir, error);
+  if (status.type() == std::filesystem::file_type::not_found)
+    throw TUsageError("データフォルダー " + DataDir + " がありません。");
+  if (!std::filesystem::is_directory(status))
+    throw TUsageError("データフォルダー " + DataDir + " はフォルダーではありません。");
+}
+
 void TCliContext::LoadConnectionSettings() const {
   TAppConfig* config = TAppConfig::GetInstance();
   const std::string path = ConfigFile.empty() ? config->GetFileName() : ConfigFile;

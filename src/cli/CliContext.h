@@ -28,6 +28,8 @@ public:
   // Refuses a --config file that is no regular file (a FIFO would block) or is
   // larger than a settings file can be; a missing one means the defaults.
   void CheckConfigFile() const;
+  // Refuses a --data-dir that is not an existing folder: every list would be empty.
+  void CheckDataDir() const;
   // Reads the connection settings file into the process-wide settings.
   void LoadConnectionSettings() const;
 };

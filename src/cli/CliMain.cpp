@@ -38,9 +38,11 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, const std::stri
   return true;
 }
 
+// Only among the options: after "--" a "-h" is a file name or a comment.
 bool AsksForHelp(const std::vector<std::string>& args) {
-  return std::find(args.begin(), args.end(), "--help") != args.end() ||
-         std::find(args.begin(), args.end(), "-h") != args.end();
+  const auto options = std::find(args.begin(), args.end(), "--");
+  return std::find(args.begin(), options, "--help") != options ||
+         std::find(args.begin(), options, "-h") != options;
 }
 
 }
@@ -53,7 +55,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     while (i < args.size() && (TakeOption(args, i, "--data-dir", context.DataDir) ||
                                TakeOption(args, i, "--config", context.ConfigFile))) {
     }
+    if (i < args.size() && args[i] == "--")
+      ++i;
     context.CheckConfigFile();
+    context.CheckDataDir();
     if (i >= args.size() || args[i] == "--help" || args[i] == "-h") {
       (i >= args.size() ? err : out) << UsageText("");
       return i >= args.size() ? 2 : 0;

@@ -28,8 +28,10 @@ int CommandList(TCliContext& context, const std::vector<std::string>& args) {
   const TCliArgs parsed(args, {}, {});
   const std::string what = OnePositional(parsed, 1, "一覧の種類 (blog-types か templates) を1つ指定してください。");
   if (what == "blog-types") {
-    for (const TBlogConfig& blogType : context.BlogTypes())
-      context.Out << PrintableText(blogType.GetName()) << '\t' << PrintableText(blogType.GetSimpleText()) << '\n';
+    const std::vector<TBlogConfig> blogTypes = context.BlogTypes();
+    const std::vector<std::string> labels = BlogTypeLabels(blogTypes);
+    for (size_t i = 0; i < blogTypes.size(); ++i)
+      context.Out << PrintableText(labels[i]) << '\t' << PrintableText(blogTypes[i].GetSimpleText()) << '\n';
   } else if (what == "templates") {
     for (const THtmlTemplate& htmlTemplate : context.Templates())
       context.Out << PrintableText(htmlTemplate.GetName()) << '\n';

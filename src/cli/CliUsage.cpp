@@ -22,6 +22,7 @@ const char* const Program =
     "共通のオプション:\n"
     "  --data-dir DIR   blog/、template/、db/ のあるフォルダー\n"
     "  --config FILE    接続設定ファイル\n"
+    "  --               これより後の引数は - で始まってもオプションではありません\n"
     "\n"
     "各コマンドの使い方: tocwerk-cli COMMAND --help\n";
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -63,6 +64,7 @@ TBlogConfig::TBlogConfig(const std::string& path) {
   Fallback = ini.ReadBool("CONFIG", "fallback", false);
   const size_t slash = path.rfind('/');
   Directory = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  FileName = path.substr(slash == std::string::npos ? 0 : slash + 1);
   Encode = ini.ReadString("CONFIG", "encode", "EUC-JP");
   ScriptFile = ini.ReadString("SCRIPT", "file", "");
   Language = ini.ReadString("SCRIPT", "language", "JScript");
@@ -111,6 +113,16 @@ std::string ReadBlogTypeScript(const TBlogConfig& blogType) {
   for (const std::string& line : SplitLines(ReadTextFile(blogType.GetScriptPath())))
     code += line + "\r\n";
   return code;
+}
+
+std::vector<std::string> BlogTypeLabels(const std::vector<TBlogConfig>& blogTypes) {
+  std::vector<std::string> labels;
+  std::set<std::string> seen;
+  for (const TBlogConfig& blogType : blogTypes) {
+    const bool repeated = !seen.insert(blogType.GetName()).second;
+    labels.push_back(repeated ? blogType.GetName() + " (" + blogType.GetFileName() + ")" : blogType.GetName());
+  }
+  return labels;
 }
 
 int LookUpCodePage(const TBlogConfig& blogType) {

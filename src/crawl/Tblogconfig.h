@@ -12,6 +12,8 @@ public:
   explicit TBlogConfig(const std::string& path);
 
   const std::string& GetName() const { return Name; }
+  // The blog type file's name, without its folder.
+  const std::string& GetFileName() const { return FileName; }
   const std::string& GetSimpleText() const { return SimpleText; }
   const std::string& GetEncode() const { return Encode; }
   const std::string& GetLanguage() const { return Language; }
@@ -24,6 +26,7 @@ public:
 
 private:
   std::string Name;
+  std::string FileName;
   std::string Help;
   std::string SimpleText;
   std::string Directory;
@@ -32,6 +35,10 @@ private:
   std::string Language;
   bool Fallback = false;
 };
+
+// What to show for each blog type, in the same order: its name, followed by its
+// file name when an earlier one has that name too, e.g. "WordPress (my-wordpress.ini)".
+std::vector<std::string> BlogTypeLabels(const std::vector<TBlogConfig>& blogTypes);
 
 // The code page of the blog type's charset name; -1 when the name is unknown.
 int LookUpCodePage(const TBlogConfig& blogType);

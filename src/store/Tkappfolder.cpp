@@ -23,6 +23,10 @@ std::string GetAppDataFolder(const std::string& name) {
   return beside;
 }
 
+std::string GetProgramLibraryFolder() {
+  return fs::path(GetExeFolder() + "../lib/tocwerk/").lexically_normal().string();
+}
+
 std::string GetDbFolder() {
   return GetAppDataFolder("db");
 }

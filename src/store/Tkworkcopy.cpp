@@ -37,12 +37,30 @@ std::string CacheFolder() {
     return cache;
   const std::string home = HomeFolder();
   if (home.empty())
-    throw std::runtime_error("作業用フォルダーを作成できません。(ホームフォルダーがありません)");
+    throw std::runtime_error("作業フォルダーを作成できません。(ホームフォルダーがありません)");
   return home + "/.cache";
 }
 
-[[noreturn]] void CannotMakeFolder(const std::string& folder, int error) {
-  throw std::runtime_error("作業用フォルダー " + folder + " を作成できません。(" + std::strerror(error) + ")");
+[[noreturn]] void CannotMakeFolder(const std::string& what, const std::string& folder, const std::string& reason) {
+  throw std::runtime_error(what + " " + folder + " を作成できません。(" + reason + ")");
+}
+
+[[noreturn]] void CannotUseWorkFolder(const std::string& folder, const std::string& problem) {
+  throw std::runtime_error("作業フォルダー " + folder + " " + problem);
+}
+
+// Why this folder, found with lstat, cannot hold working copies, or "".
+std::string WorkFolderProblem(const struct stat& status) {
+  if (S_ISLNK(status.st_mode))
+    return "がシンボリックリンクです。";
+  if (S_ISREG(status.st_mode))
+    return "がファイルです。";
+  if (!S_ISDIR(status.st_mode))
+    return "がフォルダーではありません。";
+  // Working copies hold the user's whole blog: the folder must be theirs alone.
+  if (status.st_uid != geteuid())
+    return "は別のユーザーのものです。";
+  return "";
 }
 
 // Escapes what would break the one-value-per-line side file.
@@ -143,19 +161,21 @@ void RemoveFiles(const std::string& workFile) {
 }
 
 std::string GetWorkFolder() {
-  const std::string folder = CacheFolder() + "/Tocwerk/work";
+  const std::string parent = CacheFolder() + "/Tocwerk";
+  const std::string folder = parent + "/work";
   std::error_code error;
-  fs::create_directories(fs::path(folder).parent_path(), error);
+  fs::create_directories(parent, error);
+  if (error)
+    CannotMakeFolder("キャッシュフォルダー", parent, error.message());
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-    CannotMakeFolder(folder, errno);
+    CannotMakeFolder("作業フォルダー", folder, std::strerror(errno));
   struct stat status {};
   if (lstat(folder.c_str(), &status) != 0)
-    CannotMakeFolder(folder, errno);
-  // Working copies hold the user's whole blog: the folder must be theirs alone.
-  if (!S_ISDIR(status.st_mode) || status.st_uid != geteuid())
-    CannotMakeFolder(folder, EPERM);
+    CannotMakeFolder("作業フォルダー", folder, std::strerror(errno));
+  if (const std::string problem = WorkFolderProblem(status); !problem.empty())
+    CannotUseWorkFolder(folder, problem);
   if ((status.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0)
-    CannotMakeFolder(folder, errno);
+    CannotMakeFolder("作業フォルダー", folder, std::strerror(errno));
   return folder + "/";
 }
 

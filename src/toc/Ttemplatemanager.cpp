@@ -25,6 +25,15 @@ THtmlTemplate::THtmlTemplate(const std::string& path) : File(path) {
   }
 }
 
+std::string THtmlTemplate::GetExePath() const {
+  const std::string own = Folder + Exe;
+  std::error_code error;
+  if (Exe.empty() || fs::exists(own, error))
+    return own;
+  const std::string shared = GetProgramLibraryFolder() + Exe;
+  return fs::exists(shared, error) ? shared : own;
+}
+
 void TTemplateManager::Load() {
   LoadFrom(GetAppDataFolder("template"));
 }

@@ -13,7 +13,9 @@ public:
 
   const std::string& GetFileName() const { return File; }
   const std::string& GetName() const { return Name; }
-  std::string GetExePath() const { return Folder + Exe; }
+  // The program in the template's own folder, else the one of that name in the
+  // program library folder, else the path in its own folder as written.
+  std::string GetExePath() const;
   std::string GetHelpPath() const { return Folder + Help; }
   const std::vector<std::string>& GetConfig() const { return Config; }
 

@@ -16,7 +16,9 @@ TFormBlogTypeHelp::~TFormBlogTypeHelp() = default;
 
 void TFormBlogTypeHelp::SetBlogConfigs(std::vector<TBlogConfig> entries) {
   std::vector<THelpRow> rows;
-  for (const TBlogConfig& entry : entries)
-    rows.push_back({{QString::fromStdString(entry.GetName()), QString::fromStdString(entry.GetSimpleText())}, entry.GetHelpPath()});
+  const std::vector<std::string> labels = BlogTypeLabels(entries);
+  for (size_t i = 0; i < entries.size(); ++i)
+    rows.push_back({{QString::fromStdString(labels[i]), QString::fromStdString(entries[i].GetSimpleText())},
+                    entries[i].GetHelpPath()});
   ShowHelpRows(*Form->ListViewBlog, *Form->WebBrowser1, rows);
 }

@@ -86,6 +86,23 @@ TEST_F(CliProjectTest, ListsTheBundledBlogTypesAndTemplates) {
   EXPECT_NE(one.Err.find("ブログの種類「外」(a.ini) を読み込めません"), std::string::npos) << one.Err;
 }
 
+
+TEST_F(CliProjectTest, SameNamedBlogTypesAreListedApartAndStoredByName) {
+  fs::create_directories(Folder.File("data/blog"));
+  for (const std::string file : {"a.ini", "my-wordpress.ini", "z.ini"})
+    WriteFile(Folder.File("data/blog/" + file),
+              "[CONFIG]\nname=" + std::string(file == "z.ini" ? "Hexo" : "WordPress") + "\nsimpletext=" + file + "\n");
+  const std::string data = Folder.File("data");
+  const CliResult listed = Cli({"--data-dir", data, "list", "blog-types"});
+  EXPECT_EQ(listed.Status, 0) << listed.Err;
+  EXPECT_EQ(SplitLines(listed.Out), (std::vector<std::string>{"WordPress\ta.ini", "WordPress (my-wordpress.ini)\tmy-wordpress.ini",
+                                                                "Hexo\tz.ini"}));
+
+  fs::copy(GetDbFolder(), Folder.File("data/db"));
+  const std::string path = Folder.File("wp.proj");
+  EXPECT_EQ(Cli({"--data-dir", data, "init", path, "--blog-type", "WordPress"}).Status, 0);
+  EXPECT_EQ(Load(path).GetBlogTypeName(), "WordPress");
+}
 TEST_F(CliProjectTest, UsageMistakesExitWithTwo) {
   ASSERT_EQ(mkfifo(Folder.File("fifo.ini").c_str(), 0600), 0);
   WriteFile(Folder.File("large.ini"), "[HTTP_PROXY]\n" + std::string(1024 * 1024, ';'));

@@ -49,6 +49,42 @@ TEST_F(MainWindowStartupTest, StartupFillsTheBlogTypesAndMakesANewProject) {
   EXPECT_FALSE(std::filesystem::exists(work)) << "closing deletes the working copy";
 }
 
+TEST_F(MainWindowStartupTest, SameNamedBlogTypesAreToldApartButStoredByName) {
+  TFormMain& window = StartWindow(BlogTypes({"WordPress", "WordPress", "Hexo"}));
+  QComboBox* blogTypes = window.GetUi().ComboBoxBlogType;
+
+  ASSERT_EQ(blogTypes->count(), 3);
+  EXPECT_EQ(blogTypes->itemText(0), u"WordPress"_s);
+  EXPECT_EQ(blogTypes->itemText(1), u"WordPress (type1.ini)"_s);
+  EXPECT_EQ(blogTypes->itemText(2), u"Hexo"_s);
+
+  blogTypes->setCurrentIndex(1);
+  TProject project;
+  window.CollectProjectSettings(project);
+  EXPECT_EQ(project.GetBlogTypeName(), "WordPress") << "the label is no blog type's name";
+
+  // A project keeps the name alone: it opens on the first blog type of that name.
+  window.ApplyProjectSettings(project);
+  EXPECT_EQ(blogTypes->currentIndex(), 0);
+  project.SetBlogTypeName("Hexo");
+  window.ApplyProjectSettings(project);
+  EXPECT_EQ(blogTypes->currentIndex(), 2);
+}
+
+// The program's entry shows the message of what stopped the window.
+TEST_F(MainWindowStartupTest, AWorkFolderThatIsALinkStopsTheWindowWithItsReason) {
+  std::filesystem::create_directories(Files.File("cache/Tocwerk"));
+  std::filesystem::create_directory_symlink(Files.Path(), Files.File("cache/Tocwerk/work"));
+  const ScopedEnv cache("XDG_CACHE_HOME", Files.File("cache"));
+  try {
+    TFormMain window;
+    ADD_FAILURE() << "the window started";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("cache/Tocwerk/work がシンボリックリンクです"), std::string::npos)
+        << error.what();
+  }
+}
+
 TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
   TFormMain& window = StartWindow();
   Ui::TFormMain& form = window.GetUi();

@@ -58,6 +58,24 @@ TEST(TemplateManagerTest, AMissingFolderOrFileGivesNothing) {
   EXPECT_TRUE(missing.GetConfig().empty());
 }
 
+TEST(TemplateManagerTest, AProgramBesideTheTemplateComesBeforeTheSharedOne) {
+  TempFolder folder;
+  const std::string text = "[TEMPLATE]\nname=目次\nexe=tocwerk-toc\n";
+  for (const std::string sub : {"own/", "shared/", "nowhere/"})
+    fs::create_directory(folder.File(sub));
+  WriteFile(folder.File("own/t.ini"), text);
+  WriteFile(folder.File("shared/t.ini"), text);
+  WriteFile(folder.File("own/tocwerk-toc"), "#!/bin/sh\n");
+  WriteFile(folder.File("nowhere/t.ini"), "[TEMPLATE]\nname=目次\nexe=no-such-program\n");
+
+  EXPECT_EQ(THtmlTemplate(folder.File("own/t.ini")).GetExePath(), folder.File("own/tocwerk-toc"));
+  const std::string shared = THtmlTemplate(folder.File("shared/t.ini")).GetExePath();
+  EXPECT_TRUE(fs::is_regular_file(shared)) << shared;
+  EXPECT_EQ(fs::path(shared).filename(), "tocwerk-toc");
+  EXPECT_EQ(THtmlTemplate(folder.File("nowhere/t.ini")).GetExePath(), folder.File("nowhere/no-such-program"))
+      << "a missing program keeps the path its template names";
+}
+
 TEST(TemplateManagerTest, TheBundledTemplatesShareOneProgram) {
   TTemplateManager manager;
   manager.Load();

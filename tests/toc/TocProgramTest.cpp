@@ -26,7 +26,7 @@ struct Outcome {
 };
 
 std::string TocProgram() {
-  return GetAppDataFolder("template") + "tocwerk-toc";
+  return GetProgramLibraryFolder() + "tocwerk-toc";
 }
 
 Outcome RunToc(const QStringList& arguments) {
