@@ -38,7 +38,7 @@ struct Finished {
 };
 
 std::string TocProgram() {
-  return GetAppDataFolder("template") + "tocwerk-toc";
+  return GetProgramLibraryFolder() + "tocwerk-toc";
 }
 
 // Runs tocwerk-toc on the database; a run past the time-out is killed and fails.
