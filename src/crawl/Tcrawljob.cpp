@@ -10,7 +10,7 @@
 TCrawlJob::TCrawlJob() {
   Http.SetCancelFlag(&Canceled);
   Http.SetRedirectListener([this](const std::string& status, const std::string& from, const std::string& to) {
-    Log("転送: " + from + " → " + to + " (" + status + ")");
+    Log("転送: " + from + " → " + WithoutCredentials(to) + " (" + status + ")");
   });
 }
 

@@ -210,6 +210,19 @@ std::string THttpClient::Resolve(const std::string& url) const {
   return ResolveUrlAgainst(LastUrl, url);
 }
 
+std::string WithoutCredentials(const std::string& text) {
+  Url url(curl_url());
+  if (!url)
+    throw std::bad_alloc();
+  CurlText shown;
+  if (curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK ||
+      curl_url_set(url.get(), CURLUPART_USER, nullptr, 0) != CURLUE_OK ||
+      curl_url_set(url.get(), CURLUPART_PASSWORD, nullptr, 0) != CURLUE_OK ||
+      curl_url_get(url.get(), CURLUPART_URL, &shown.Text, 0) != CURLUE_OK)
+    return "(URL)";
+  return shown.Text;
+}
+
 std::string ResolveUrlAgainst(const std::string& base, const std::string& url) {
   CheckUrlLength(url);
   Url parsed(curl_url());
@@ -273,7 +286,7 @@ void THttpClient::CheckTarget(const std::string& url) {
   CheckUrlLength(url);
   const UrlParts parts = PartsOf(url);
   if (parts.HasCredentials)
-    throw std::runtime_error("アドレスに含まれる認証情報は使いません: " + url);
+    throw std::runtime_error("アドレスに含まれる認証情報は使いません: " + WithoutCredentials(url));
   Pinned = std::find(PinnedHosts.begin(), PinnedHosts.end(), parts.Host + ":" + parts.Port) != PinnedHosts.end();
   // Through a proxy the connection is the proxy's and the proxy resolves names: only
   // an address written in the URL can be judged.

@@ -135,6 +135,9 @@ private:
 // std::runtime_error when it cannot be made.
 std::string ResolveUrlAgainst(const std::string& base, const std::string& url);
 
+// The address as a log may show it: a user name and password written in it are left out.
+std::string WithoutCredentials(const std::string& url);
+
 // Whether url begins with a scheme and ":" ("http:", "mailto:"), which makes it
 // absolute; "://" later in the text, in a query for instance, does not.
 bool HasUrlScheme(const std::string& url);

@@ -86,6 +86,7 @@ TEST_F(AddressGuardTest, FromAPublicBlogNothingInsideTheNetworkIsFetchedAndNoCre
     EXPECT_FALSE(Crawl(PublicUrl("/"), c.recent)) << c.recent;
     EXPECT_TRUE(Logged(c.refusal)) << c.recent << "\n" << testing::PrintToString(Listener.Lines);
   }
+  EXPECT_FALSE(Logged(":pw@")) << "a password in an address is not repeated in the log\n" << testing::PrintToString(Listener.Lines);
   EXPECT_TRUE(Internal.Requests().empty());
   for (const HttpRequest& request : Blog.Requests())
     EXPECT_EQ(request.Header("Authorization"), "") << request.Target;
