@@ -149,14 +149,23 @@ std::optional<TProgramEnd> TChildProcess::TryEnd() {
   return Reap();
 }
 
-TProgramEnd TChildProcess::WaitForEnd() {
+TProgramEnd TChildProcess::WaitForEnd(const std::function<bool()>& stopWanted, std::chrono::milliseconds grace) {
+  // A signal interrupts poll at once; the timeout covers one that came just before it.
+  const int checkEveryMs = stopWanted ? 200 : -1;
+  std::optional<std::chrono::steady_clock::time_point> killAt;
   while (true) {
     pollfd watched[2] = {{Exit.Get(), POLLIN, 0}, {Errors.Get(), POLLIN, 0}};
-    if (poll(watched, 2, -1) < 0 && errno != EINTR)
+    if (poll(watched, 2, checkEveryMs) < 0 && errno != EINTR)
       throw SystemError(errno);
     ReadErrors();
     if (std::optional<TProgramEnd> end = TryEnd())
       return *end;
+    if (!killAt && stopWanted && stopWanted()) {
+      SignalGroup(SIGTERM);
+      killAt = std::chrono::steady_clock::now() + grace;
+    } else if (killAt && std::chrono::steady_clock::now() >= *killAt) {
+      SignalGroup(SIGKILL);
+    }
   }
 }
 

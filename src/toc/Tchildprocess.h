@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,8 +54,11 @@ public:
   // The end, once the program has ended (reading what it wrote last); nullopt
   // while it runs.
   std::optional<TProgramEnd> TryEnd();
-  // Blocks until the program ends, reading its standard error meanwhile.
-  TProgramEnd WaitForEnd();
+  // Blocks until the program ends, reading its standard error meanwhile. Once
+  // stopWanted says so, the program is asked to end (SIGTERM) and killed when it
+  // has not within grace.
+  TProgramEnd WaitForEnd(const std::function<bool()>& stopWanted = {},
+                         std::chrono::milliseconds grace = std::chrono::seconds(2));
 
   // Sends the signal to the program's process group (to the program alone when it
   // shares the owner's).

@@ -87,7 +87,8 @@ int TGenerationRun::Wait(std::string& errorOutput) {
   } catch (const std::runtime_error& e) {
     throw std::runtime_error(CannotStartMessage(command.Program, e.what()));
   }
-  const TProgramEnd end = process->WaitForEnd();
+  const TProgramEnd end = process->WaitForEnd(Canceled);
+  ThrowIfCanceled(Canceled);
   errorOutput = process->ErrorTail().Text();
   if (end.Crashed)
     throw std::runtime_error(CrashedMessage(command.Program, errorOutput));

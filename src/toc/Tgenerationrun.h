@@ -50,8 +50,9 @@ public:
   void StartDetached();
   // Runs the program to its end and returns its exit status; the last part of what
   // it wrote to standard error goes to errorOutput. A program that cannot be started or that
-  // crashes throws (the crash message carries its standard error). The generation
-  // database is removed afterwards in every case.
+  // crashes throws (the crash message carries its standard error). When the cancel
+  // check says stop, the program is ended (SIGTERM, then SIGKILL after 2 s) and
+  // TCanceledError thrown. The generation database is removed afterwards in every case.
   int Wait(std::string& errorOutput);
 
   void RemoveGenerationDb();

@@ -32,6 +32,7 @@ const struct {
     {"fail", "失敗", "echo 書けません >&2\nexit 3\n"},
     {"crash", "異常終了", "echo 落ちます >&2\nkill -KILL $$\n"},
     {"slow", "遅い", "touch \"$2.started\"\nsleep 1\ncp \"$1\" \"$2\"\n"},
+    {"stubborn", "止まらない", "trap '' TERM INT HUP\necho $$ > \"$2.pid\"\ntouch \"$2.started\"\nwhile :; do sleep 0.1; done\n"},
 };
 
 // A data folder of its own (the bundled blank databases, templates that are shell
@@ -231,9 +232,11 @@ TEST_F(CliMakeTest, SignalsEndEveryCommandOnAHugeProjectPromptly) {
   }
 }
 
-TEST_F(CliMakeTest, SignalsWhileWaitingEndTheRunThroughItsCleanUp) {
-  const std::string output = Folder.File("遅い.html");
-  const auto make = StartCli({"--data-dir", Data, "make", Project, output, "--template", "遅い", "--wait"}, Config);
+TEST_F(CliMakeTest, SignalsWhileWaitingStopTheProgramAndEndTheRunThroughItsCleanUp) {
+  // A program that ignores the request to end is killed after its grace.
+  const std::string output = Folder.File("止まらない.html");
+  const auto make =
+      StartCli({"--data-dir", Data, "make", Project, output, "--template", "止まらない", "--wait"}, Config);
   for (int i = 0; i < 400 && !fs::exists(output + ".started"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   kill(static_cast<pid_t>(make->processId()), SIGTERM);
@@ -241,7 +244,8 @@ TEST_F(CliMakeTest, SignalsWhileWaitingEndTheRunThroughItsCleanUp) {
   ASSERT_TRUE(make->waitForFinished(10000));
   EXPECT_EQ(make->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(make->exitCode(), 130);
-  EXPECT_TRUE(fs::exists(output)) << "the program waited for ends its work";
+  const pid_t program = std::stoi(ReadFile(output + ".pid"));
+  EXPECT_NE(kill(program, 0), 0) << "the program is gone";
   EXPECT_TRUE(LeftInTmp().empty());
   EXPECT_TRUE(Work.Files().empty());
 }
