@@ -1,5 +1,7 @@
 #include "net/Thttpclient.h"
 
+#include "net/Tcurlerror.h"
+#include "net/Thttpstatus.h"
 #include "net/Turllimits.h"
 #include "text/Tkascii.h"
 
@@ -255,7 +257,7 @@ std::string THttpClient::Get(const std::string& url) {
     const std::string next = RedirectTarget(status, target, visited);
     if (next.empty()) {
       if (status < 200 || status > 299)
-        throw std::runtime_error(StatusLine.empty() ? "HTTP " + std::to_string(status) : StatusLine);
+        throw std::runtime_error(HttpStatusError(status, StatusLine));
       return std::move(Body);
     }
     if (OnRedirect)
@@ -385,7 +387,10 @@ void THttpClient::Fail(int code, const std::string& url) const {
   const std::string detail = ErrorBuffer[0] != '\0'
                                  ? ErrorBuffer
                                  : curl_easy_strerror(static_cast<CURLcode>(code));
-  throw std::runtime_error(detail + ": " + url);
+  const char* meaning = CurlErrorMeaning(code);
+  if (meaning == nullptr)
+    throw std::runtime_error(detail + ": " + url);
+  throw std::runtime_error(std::string(meaning) + ": " + url + " (" + detail + ")");
 }
 
 size_t THttpClient::OnBody(char* data, size_t size, size_t count, void* client) {

@@ -57,8 +57,8 @@ public:
   void SetRedirectListener(RedirectListener listener) { OnRedirect = std::move(listener); }
 
   // The body of a 2xx response, byte for byte, after the redirects. Any other
-  // status throws std::runtime_error with the status line the server sent
-  // ("HTTP/1.1 404 Not Found"); so does a failure to reach the server, and a
+  // status throws std::runtime_error with its meaning and the status line the
+  // server sent ("404 ページが見つかりません (HTTP/1.1 404 Not Found)"); so does a failure to reach the server, and a
   // redirect to another host, one that comes round again or one hop too many,
   // naming where it pointed.
   std::string Get(const std::string& url);

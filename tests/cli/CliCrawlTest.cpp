@@ -170,7 +170,7 @@ TEST(CliCrawlTest, DetectSetsUpAProjectFromTheAddressAlone) {
 
   const CliResult missing = blog.Cli({"detect", blog.Url("/no/such/page/")});
   EXPECT_EQ(missing.Status, 1);
-  EXPECT_EQ(missing.Err, "tocwerk-cli: HTTP/1.1 404 Not Found\n");
+  EXPECT_EQ(missing.Err, "tocwerk-cli: 404 ページが見つかりません (HTTP/1.1 404 Not Found)\n");
 }
 
 }

@@ -113,7 +113,8 @@ TEST_F(CliOutputTest, TheCrawlLogAndTheStatusLineShowNoControlCharacters) {
                        "Error: " + next,
                        "最後まで読めなかったため、読み込んだ 2 件の後ろに保存済みのエントリー 0 件を残しました。",
                        "Error: " + Server.Url("/category/1"),
-                       "HTTP/1.1 500 Oops" + Fffd + "[2J" + Fffd + Fffd + Fffd + Fffd + "end",
+                       "500 サーバー内部のエラーです (HTTP/1.1 500 Oops" + Fffd + "[2J" + Fffd + Fffd + Fffd + Fffd +
+                           "end)",
                    }));
 
   // On a terminal the URL being read is shown on one line of standard error, cut

@@ -46,6 +46,10 @@ std::optional<std::string> EchoHandler(const HttpRequest& request) {
     return HttpResponse(404, "Not Found", "no such page");
   if (request.Target == "/broken")
     return HttpResponse(500, "Internal Server Error", "oops");
+  if (request.Target.rfind("/status/", 0) == 0)
+    return HttpResponse(std::stoi(request.Target.substr(8)), "Reason", "");
+  if (request.Target == "/reset")
+    return std::string();
   if (request.Target == "/hang")
     return std::nullopt;
   return HttpResponse(200, "OK", request.Target + "|" + request.Header("Cookie"));
@@ -96,6 +100,39 @@ private:
   int Fillers[3] = {-1, -1, -1};
 };
 
+// Answers the first connection with plain HTTP at once, whatever it sends, as a
+// server does to someone who starts TLS with it.
+class PlainAnswer {
+public:
+  PlainAnswer() {
+    Listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(Listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(Listener, 1);
+    getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length);
+    Port = ntohs(address.sin_port);
+    Answerer = std::thread([this] {
+      const int connection = accept(Listener, nullptr, nullptr);
+      const char answer[] = "HTTP/1.1 400 Bad Request\r\n\r\n";
+      send(connection, answer, sizeof answer - 1, MSG_NOSIGNAL);
+      close(connection);
+    });
+  }
+  ~PlainAnswer() {
+    Answerer.join();
+    close(Listener);
+  }
+
+  int Port = 0;
+
+private:
+  int Listener = -1;
+  std::thread Answerer;
+};
+
 class HttpClientTest : public testing::Test {
 protected:
   LoopbackServer Server{EchoHandler};
@@ -123,10 +160,60 @@ TEST_F(HttpClientTest, CookiesStayWithinOneClient) {
   EXPECT_EQ(other.Get(Server.Url("/entry/1")), "/entry/1|");
 }
 
-TEST_F(HttpClientTest, ErrorStatusesFailWithTheStatusLine) {
-  EXPECT_EQ(ErrorOf(Client, Server.Url("/missing")), "HTTP/1.1 404 Not Found");
-  EXPECT_EQ(ErrorOf(Client, Server.Url("/broken")), "HTTP/1.1 500 Internal Server Error");
+TEST_F(HttpClientTest, ErrorStatusesFailWithTheirMeaningAndTheStatusLine) {
+  EXPECT_EQ(ErrorOf(Client, Server.Url("/missing")), "404 ページが見つかりません (HTTP/1.1 404 Not Found)");
+  EXPECT_EQ(ErrorOf(Client, Server.Url("/broken")), "500 サーバー内部のエラーです (HTTP/1.1 500 Internal Server Error)");
+  const struct {
+    int status;
+    std::string meaning;
+  } cases[] = {
+      {400, "400 リクエストが正しくありません"}, {401, "401 認証が必要です"},
+      {403, "403 アクセスが禁止されています"},   {410, "410 ページは削除されました"},
+      {418, "418 クライアントのエラーです"},     {429, "429 リクエストが多すぎます"},
+      {502, "502 ゲートウェイのエラーです"},     {503, "503 サービスを利用できません"},
+      {504, "504 ゲートウェイの時間切れです"},   {507, "507 サーバーのエラーです"},
+      {304, "a status that is no error of either side keeps its line alone"},
+  };
+  for (const auto& c : cases) {
+    const std::string line = "HTTP/1.1 " + std::to_string(c.status) + " Reason";
+    const std::string expected = c.status == 304 ? line : c.meaning + " (" + line + ")";
+    EXPECT_EQ(ErrorOf(Client, Server.Url("/status/" + std::to_string(c.status))), expected);
+  }
   EXPECT_EQ(Client.Get(Server.Url("/after")), "/after|");
+}
+
+// Each failure to fetch says in Japanese what went wrong, then the address, then libcurl's own words.
+TEST_F(HttpClientTest, NetworkFailuresSayWhatHappenedInJapaneseFirst) {
+  const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  const std::string unnamed = "http://no-such-blog.tocwerk.invalid/";
+  LoopbackServer closing([](const HttpRequest&, const HttpSender&) {});
+  const std::string silent = closing.Url("/");
+  const std::string reset = Server.Url("/reset");
+  PlainAnswer plain;
+  const std::string tls = "https://127.0.0.1:" + std::to_string(plain.Port) + "/";
+  const std::string ftp = "ftp://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  THttpClient viaProxy;
+  viaProxy.SetProxy("no-such-proxy.tocwerk.invalid", 8080);
+  const std::string proxied = Server.Url("/page");
+  const struct {
+    THttpClient& client;
+    std::string url;
+    std::string start;
+  } cases[] = {
+      {Client, closed, "接続できません: " + closed + " ("},
+      {Client, unnamed, "サーバーの名前が見つかりません: " + unnamed + " ("},
+      {viaProxy, proxied, "プロキシの名前が見つかりません: " + proxied + " ("},
+      {Client, silent, "サーバーが何も返さずに接続を閉じました: " + silent + " ("},
+      {Client, reset, "通信が途中で切れました: " + reset + " ("},
+      {Client, tls, "安全な接続 (TLS) を確立できません: " + tls + " ("},
+      {Client, ftp, "この種類のアドレスは取得できません: " + ftp + " ("},
+  };
+  for (const auto& c : cases) {
+    const std::string error = ErrorOf(c.client, c.url);
+    EXPECT_EQ(error.rfind(c.start, 0), 0u) << error;
+    EXPECT_GT(error.size(), c.start.size() + 1) << "libcurl's words follow: " << error;
+    EXPECT_TRUE(error.ends_with(")")) << error;
+  }
 }
 
 TEST_F(HttpClientTest, RedirectsAreFollowedWithinTheHostOnly) {

@@ -98,6 +98,6 @@ TEST_F(BlogDetectorTest, APageThatCannotBeFetchedFailsWithTheReason) {
     Detector.Fetch(Server.Url("/missing/"));
     FAIL() << "no error";
   } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(), "HTTP/1.1 404 Not Found");
+    EXPECT_STREQ(error.what(), "404 ページが見つかりません (HTTP/1.1 404 Not Found)");
   }
 }

@@ -125,7 +125,7 @@ TEST_F(CategoryCrawlTest, FailuresKeepWhatWasRead) {
   Blog.SetStatus("/c/food/2", 503, "Service Unavailable");
   EXPECT_FALSE(Crawl());
   EXPECT_EQ(Listener.Lines, (Lines{"OK: " + Blog.Url("/c/food") + " 料理", "Error: " + Blog.Url("/c/food/2"),
-                                   "HTTP/1.1 503 Service Unavailable"}));
+                                   "503 サービスを利用できません (HTTP/1.1 503 Service Unavailable)"}));
   EXPECT_EQ(Memberships(), food) << "what the category had stays";
 }
 

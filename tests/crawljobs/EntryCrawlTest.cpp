@@ -196,7 +196,7 @@ TEST_F(EntryCrawlTest, AServerErrorPartWay) {
   Blog.SetStatus("/e/1", 500, "Internal Server Error");
   EXPECT_FALSE(Crawl());
   EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 3], "Error: " + Blog.Url("/e/1"));
-  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "HTTP/1.1 500 Internal Server Error");
+  EXPECT_EQ(Listener.Lines[Listener.Lines.size() - 2], "500 サーバー内部のエラーです (HTTP/1.1 500 Internal Server Error)");
   EXPECT_EQ(LoadEntries(Db).size(), 2u);
 }
 

@@ -51,8 +51,8 @@ TEST_F(SampleServerTest, ServesPagesByteForByteAndAnswersMissingOnesWith404) {
   EXPECT_EQ(client.Get(server.Url("/category/food")), Expected("category/food/index.html"));
   EXPECT_EQ(client.Get(server.Url("/entry/7.html?utm=1")), Expected("entry/7.html"));
   EXPECT_EQ(client.Get(server.Url("/entry/%37.html")), Expected("entry/7.html"));
-  EXPECT_EQ(StatusOf(client, server.Url("/entry/99.html")), "HTTP/1.1 404 Not Found");
-  EXPECT_EQ(StatusOf(client, server.Url("/entry/")), "HTTP/1.1 404 Not Found");
+  EXPECT_EQ(StatusOf(client, server.Url("/entry/99.html")), "404 ページが見つかりません (HTTP/1.1 404 Not Found)");
+  EXPECT_EQ(StatusOf(client, server.Url("/entry/")), "404 ページが見つかりません (HTTP/1.1 404 Not Found)");
 }
 
 TEST_F(SampleServerTest, AnswersWithContentTypeLengthAndKeepsTheConnection) {
@@ -93,8 +93,8 @@ TEST_F(SampleServerTest, NeverServesAFileOutsideItsFolder) {
 TEST_F(SampleServerTest, WithCookieRequiredOnlyTheTopPageIsOpenToANewVisitor) {
   ServerProcess server({SAMPLE_SERVER_PROGRAM, "--require-cookie", Served()});
   THttpClient stranger;
-  EXPECT_EQ(StatusOf(stranger, server.Url("/entry/3.html")), "HTTP/1.1 403 Forbidden");
-  EXPECT_EQ(StatusOf(stranger, server.Url("/category/diary/")), "HTTP/1.1 403 Forbidden");
+  EXPECT_EQ(StatusOf(stranger, server.Url("/entry/3.html")), "403 アクセスが禁止されています (HTTP/1.1 403 Forbidden)");
+  EXPECT_EQ(StatusOf(stranger, server.Url("/category/diary/")), "403 アクセスが禁止されています (HTTP/1.1 403 Forbidden)");
 
   THttpClient visitor;
   EXPECT_EQ(visitor.Get(server.Url("/")), Expected("index.html"));
