@@ -1,12 +1,18 @@
 // The crawl dialogs' log: lines posted faster than the window draws arrive whole
-// and in order, and a long log stays readable.
+// and in order, a long log stays readable, and a long line wraps.
 #include "ui/Tbatchedlog.h"
+#include "ui/Tformdownloadcategory.h"
+#include "ui/Tformdownloadentry.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -36,6 +42,27 @@ TEST(DialogCrawlLogTest, AHundredThousandLinesArriveWholeAndInOrder) {
   log->Flush();
   EXPECT_EQ(document->lastBlock().text(), QStringLiteral("終了しました。"));
   EXPECT_EQ(view.blockCount(), count + 1);
+}
+
+// A page address of hundreds of characters is read without scrolling sideways.
+TEST(DialogCrawlLogTest, ALongUrlWrapsInBothCrawlDialogs) {
+  const QString url = QStringLiteral("http://127.0.0.1/entry/") + QString(500, QLatin1Char('a'));
+  TFormDownloadEntry entries;
+  TFormDownloadCategory categories;
+  for (TCrawlDialog* dialog : std::initializer_list<TCrawlDialog*>{&entries, &categories}) {
+    SCOPED_TRACE(dialog->metaObject()->className());
+    auto* memo = dialog->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    // Shown on its own: showing the dialog would start its crawl.
+    memo->setParent(nullptr);
+    const std::unique_ptr<QPlainTextEdit> alone(memo);
+    memo->resize(500, 300);
+    memo->show();
+    dialog->AddLog(QStringLiteral("Error: ") + url);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return memo->toPlainText().contains(url); }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(memo->document()->firstBlock().layout()->lineCount(), 3) << "the line wraps within the word";
+  }
 }
 
 }

@@ -9,6 +9,8 @@
 #include "ui/Tformdownloadcategory.h"
 #include "ui/Tformdownloadentry.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace {
@@ -48,7 +50,9 @@ TEST_F(DownloadFromWindowTest, EntriesThenCategoriesOfTheRowsOnScreen) {
   EXPECT_EQ(LoadEntries(window.GetDb()).size(), 40u);
   EXPECT_TRUE(window.IsModified()) << "the crawl changed the working copy";
 
-  // The category rows typed since the project was made, unsaved, go to the crawl.
+  // The category rows typed since the project was made, unsaved, go to the crawl;
+  // it reads their pages and needs no top page.
+  form.EditEntryUrl->clear();
   for (const TCategoryData& category : sample.Categories())
     new QTreeWidgetItem(form.ListViewCategory,
                         {QString::fromStdString(category.name), QString::fromStdString(category.url)});
@@ -109,6 +113,34 @@ TEST_F(DownloadFromWindowTest, WithoutABlogTypeNeitherDownloadStarts) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(window.IsModified());
   }
+}
+
+TEST_F(DownloadFromWindowTest, WithoutATopPageTheEntryDownloadAsksForIt) {
+  ServedSample sample(3, 0);
+  TFormMain& window = StartOn(sample);
+  Ui::TFormMain& form = window.GetUi();
+  for (const QString& typed : {QString(), u"   "_s}) {
+    form.EditEntryUrl->setText(typed);
+    window.SetModified(false);
+    Prompts->ExpectMessage(u"ブログのトップページのURLを入力してください。"_s);
+    // A crawl dialog that opens all the same is closed at its end: a failure, not a hang.
+    QTimer::singleShot(1000, &window, [] {
+      auto* dialog = qobject_cast<TFormDownloadEntry*>(QApplication::activeModalWidget());
+      if (dialog == nullptr)
+        return;
+      ADD_FAILURE() << "the crawl dialog opened";
+      const CrawlDialogDriver driver(*dialog);
+      driver.WaitForEnd();
+      driver.Close()->click();
+    });
+    Trigger(window, "ActionDownloadEntry");
+    EXPECT_TRUE(Prompts->AllAnswered());
+    EXPECT_TRUE(Prompts->GetUnexpected().empty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(window.IsModified());
+    EXPECT_EQ(form.EditEntryUrl->text(), typed);
+  }
+  EXPECT_TRUE(LoadEntries(window.GetDb()).empty());
 }
 
 }
