@@ -3,7 +3,9 @@
 
 #include "net/Tappconfig.h"
 
+#include <QAbstractButton>
 #include <QDialogButtonBox>
+#include <QKeySequence>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -107,12 +109,12 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
       {form.ActionFileClose, u"閉じる(&X)"_s, u"Ctrl+Q"_s, {}, {form.MenuFile}},
       {form.ActionConfigGeneral, u"全般設定"_s, {}, {}, {form.MenuConfig}},
       {form.ActionHelpVersion, u"バージョン情報(&A)"_s, {}, {}, {form.MenuHelp}},
-      {form.ActionBlogTypeHelp, u"ヘルプ"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},
-      {form.ActionDownloadEntry, u"取得"_s, {}, u"ブログにアクセスして、エントリーのURLとタイトルを取得します。"_s, {}},
-      {form.ActionInsertCategory, u"追加"_s, {}, u"カテゴリーを追加します。"_s, {category}},
-      {form.ActionUpdateCategory, u"修正"_s, {}, u"選択しているカテゴリーを修正します。"_s, {category}},
-      {form.ActionDeleteCategory, u"削除"_s, {}, u"選択しているカテゴリーを削除します。"_s, {category}},
-      {form.ActionDownloadCategory, u"取得"_s, {}, u"ブログにアクセスして、各カテゴリーのエントリーを取得します。"_s, {category}},
+      {form.ActionBlogTypeHelp, u"ヘルプ(&P)"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},
+      {form.ActionDownloadEntry, u"取得(&G)"_s, {}, u"ブログにアクセスして、エントリーのURLとタイトルを取得します。"_s, {}},
+      {form.ActionInsertCategory, u"追加(&A)"_s, {}, u"カテゴリーを追加します。"_s, {category}},
+      {form.ActionUpdateCategory, u"修正(&E)"_s, {}, u"選択しているカテゴリーを修正します。"_s, {category}},
+      {form.ActionDeleteCategory, u"削除(&D)"_s, {}, u"選択しているカテゴリーを削除します。"_s, {category}},
+      {form.ActionDownloadCategory, u"取得(&R)"_s, {}, u"ブログにアクセスして、各カテゴリーのエントリーを取得します。"_s, {category}},
       {form.ActionCommentEdit, u"編集"_s, {}, {}, {comment}},
       {form.ActionCommentOpenUrl, u"URLを開く"_s, {}, {}, {comment}},
       {form.ActionHtmlMake, u"ファイル作成(&S)"_s, {}, {}, {}},
@@ -138,6 +140,19 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
   const QStringList pages = {u"URLの設定(&1)"_s, u"コメントの設定(&2)"_s, u"HTMLファイルの作成(&3)"_s};
   for (int page = 0; page < pages.size(); ++page)
     EXPECT_EQ(form.PageControl1->tabText(page), pages[page]);
+
+  // Alt and a letter: on the first page each letter reaches one menu, tab or button.
+  QStringList texts = pages;
+  for (const QAction* menu : window.menuBar()->actions())
+    texts << menu->text();
+  for (const QAbstractButton* button : form.TabSheetUrl->findChildren<QAbstractButton*>())
+    texts << button->text();
+  QStringList letters;
+  for (const QString& text : texts)
+    if (const QKeySequence letter = QKeySequence::mnemonic(text); !letter.isEmpty())
+      letters << letter.toString();
+  EXPECT_EQ(letters.size(), 3 + 3 + 6) << letters.join(u' ').toStdString();
+  EXPECT_EQ(letters.removeDuplicates(), 0) << letters.join(u' ').toStdString();
 }
 
 TEST_F(MainWindowStartupTest, EveryTitleIsWholeAndTheCommentColumnTakesTheRestOnEveryResize) {
