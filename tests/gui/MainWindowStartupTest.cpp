@@ -7,9 +7,9 @@
 #include <QDialogButtonBox>
 #include <QKeySequence>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QMenuBar>
 #include <QStatusTipEvent>
@@ -200,11 +200,11 @@ TEST_F(MainWindowStartupTest, NoBlogTypesAndNoTemplatesStillMakeAProject) {
 
 // Answers the modal dialog that the next command opens: sets the wait after
 // each page, then presses the button of this role.
-void AnswerSettingsDialog(const QString& sleepTime, QDialogButtonBox::StandardButton button) {
+void AnswerSettingsDialog(int sleepTime, QDialogButtonBox::StandardButton button) {
   QTimer::singleShot(0, [=] {
     QWidget* dialog = QApplication::activeModalWidget();
     ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QLineEdit*>(u"EditSleepTime"_s)->setText(sleepTime);
+    dialog->findChild<QSpinBox*>(u"EditSleepTime"_s)->setValue(sleepTime);
     dialog->findChild<QDialogButtonBox*>(u"ButtonBox"_s)->button(button)->click();
   });
 }
@@ -215,12 +215,12 @@ TEST_F(MainWindowStartupTest, GeneralSettingsAreSavedOnlyWithOk) {
   const std::string file = config->GetFileName();
   const int before = config->GetSleepTime();
 
-  AnswerSettingsDialog(u"7"_s, QDialogButtonBox::Cancel);
+  AnswerSettingsDialog(7, QDialogButtonBox::Cancel);
   Trigger(window, "ActionConfigGeneral");
   EXPECT_EQ(config->GetSleepTime(), before);
   EXPECT_FALSE(std::filesystem::exists(file));
 
-  AnswerSettingsDialog(u"7"_s, QDialogButtonBox::Ok);
+  AnswerSettingsDialog(7, QDialogButtonBox::Ok);
   Trigger(window, "ActionConfigGeneral");
   EXPECT_EQ(config->GetSleepTime(), 7);
   config->SetSleepTime(before);
