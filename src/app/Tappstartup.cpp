@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace {
@@ -26,6 +27,9 @@ void PrepareApplication(QApplication& application) {
   QApplication::setApplicationName(u"Tocwerk"_s);
   QApplication::setWindowIcon(ProgramIcon());
   QGuiApplication::setDesktopFileName(QStringLiteral(TOCWERK_APP_ID));
+  // The program speaks Japanese whatever the system's locale: Qt's dialogs write
+  // their dates so too.
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   auto* translator = new QTranslator(&application);
   if (translator->load(u"qtbase_ja"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(translator);

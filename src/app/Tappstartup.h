@@ -3,6 +3,6 @@
 class QApplication;
 
 // Prepares the application before any widget exists: its title and icon, Qt's own
-// Japanese texts for the standard buttons and dialogs, and a font with Japanese
+// Japanese texts and dates for the standard buttons and dialogs, and a font with Japanese
 // glyphs when one is installed.
 void PrepareApplication(QApplication& application);

@@ -6,6 +6,7 @@
 #include "ui/ShownText.h"
 #include "ui/ShownTextDelegate.h"
 #include "ui/Tformconfiggeneral.h"
+#include "ui/Tlistpopupmenu.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
@@ -124,17 +125,13 @@ void TFormMain::CreatePopupMenus() {
   PopupMenuCategory->addAction(Form->ActionDeleteCategory);
   PopupMenuCategory->addSeparator();
   PopupMenuCategory->addAction(Form->ActionDownloadCategory);
-  connect(Form->ListViewCategory, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    PopupMenuCategory->popup(Form->ListViewCategory->viewport()->mapToGlobal(at));
-  });
+  new TListPopupMenu(Form->ListViewCategory, PopupMenuCategory);
 
   PopupMenuComment = new QMenu(this);
   PopupMenuComment->setObjectName(u"PopupMenuComment"_s);
   PopupMenuComment->addAction(Form->ActionCommentEdit);
   PopupMenuComment->addAction(Form->ActionCommentOpenUrl);
-  connect(Form->GridComment, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    PopupMenuComment->popup(Form->GridComment->viewport()->mapToGlobal(at));
-  });
+  new TListPopupMenu(Form->GridComment, PopupMenuComment);
 }
 
 // Only the user's own changes mark the project modified: filling the controls

@@ -106,6 +106,9 @@ void TCrawlDialog::Finished() {
   if (Failure.empty()) {
     Form.BtnCancel->setEnabled(false);
     Form.BtnClose->setEnabled(true);
+    // Enter closes the dialog once its crawl has ended.
+    Form.BtnClose->setDefault(true);
+    Form.BtnClose->setFocus();
   } else {
     // The crawl failed before it logged anything of its own; Cancel closes the dialog.
     TPrompts::Get().Message(this, TPrompts::Icon::Error, QString::fromStdString(Failure));

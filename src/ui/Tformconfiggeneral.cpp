@@ -5,6 +5,8 @@
 
 #include <QPushButton>
 
+#include <initializer_list>
+
 namespace {
 
 int ReadNumber(const QString& text, int fallback) {
@@ -21,8 +23,8 @@ TFormConfigGeneral::TFormConfigGeneral(QWidget* parent)
   Form->ButtonBox->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("BtnOK"));
   Form->ButtonBox->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("BtnCancel"));
   // Host names and numbers: no input method composes into these.
-  for (QLineEdit* edit : {Form->EditProxyServer, Form->EditProxyPort, Form->EditSleepTime})
-    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+  for (QWidget* field : std::initializer_list<QWidget*>{Form->EditProxyServer, Form->EditProxyPort, Form->EditSleepTime})
+    field->setAttribute(Qt::WA_InputMethodEnabled, false);
   connect(Form->RadioButtonUseProxy1, &QRadioButton::toggled, this, &TFormConfigGeneral::RadioButtonUseProxy1Click);
   connect(Form->RadioButtonUseProxy2, &QRadioButton::toggled, this, &TFormConfigGeneral::RadioButtonUseProxy1Click);
   connect(Form->ButtonBox, &QDialogButtonBox::accepted, this, &TFormConfigGeneral::BtnOKClick);
@@ -33,7 +35,7 @@ TFormConfigGeneral::TFormConfigGeneral(QWidget* parent)
   (config->GetUseProxy() ? Form->RadioButtonUseProxy2 : Form->RadioButtonUseProxy1)->setChecked(true);
   Form->EditProxyServer->setText(QString::fromStdString(config->GetProxyServer()));
   Form->EditProxyPort->setText(QString::number(config->GetProxyPort()));
-  Form->EditSleepTime->setText(QString::number(config->GetSleepTime()));
+  Form->EditSleepTime->setValue(config->GetSleepTime());
 }
 
 TFormConfigGeneral::~TFormConfigGeneral() = default;
@@ -55,6 +57,6 @@ void TFormConfigGeneral::BtnOKClick() {
     config->SetProxyServer("");
     config->SetProxyPort(0);
   }
-  config->SetSleepTime(ReadNumber(Form->EditSleepTime->text(), 0));
+  config->SetSleepTime(Form->EditSleepTime->value());
   accept();
 }

@@ -22,6 +22,12 @@ public:
   QPushButton* Cancel() const { return Dialog.findChild<QPushButton*>(QStringLiteral("BtnCancel")); }
   QPushButton* Close() const { return Dialog.findChild<QPushButton*>(QStringLiteral("BtnClose")); }
 
+  // Enter where the keyboard's focus is, as the user presses it.
+  void PressEnter() const {
+    QWidget* focus = Dialog.focusWidget();
+    QTest::keyClick(focus ? focus : &Dialog, Qt::Key_Return);
+  }
+
   bool WaitForEnd() const {
     return QTest::qWaitFor([this] { return Close()->isEnabled(); }, 60000);
   }

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 
@@ -63,6 +64,12 @@ public:
     return Dialog.findChild<QRadioButton*>(QStringLiteral("RadioButtonUseProxy%1").arg(number));
   }
   QLineEdit* Edit(const char* name) const { return Dialog.findChild<QLineEdit*>(QString::fromLatin1(name)); }
+  QSpinBox* Wait() const { return Dialog.findChild<QSpinBox*>(QStringLiteral("EditSleepTime")); }
+  // Keys typed over the wait's whole text.
+  void TypeWait(const QString& keys) const {
+    Wait()->selectAll();
+    QTest::keyClicks(Wait(), keys);
+  }
   void Press(QDialogButtonBox::StandardButton which) const {
     Dialog.findChild<QDialogButtonBox*>()->button(which)->click();
   }
@@ -76,6 +83,7 @@ TEST_F(DialogConfigGeneralTest, ShowsTheSettingsInForceWithTheProxyFieldsEnabled
       {false, "127.0.0.1", 8080, 0},
       {true, "proxy.example.jp", 3128, 500},
       {false, "", 0, 1000},
+      {false, "", 0, 60000},
   };
   for (const Settings& settings : cases) {
     SCOPED_TRACE(testing::PrintToString(settings));
@@ -88,20 +96,21 @@ TEST_F(DialogConfigGeneralTest, ShowsTheSettingsInForceWithTheProxyFieldsEnabled
     EXPECT_EQ(form.Radio(2)->isChecked(), settings.UseProxy);
     EXPECT_EQ(form.Edit("EditProxyServer")->text().toStdString(), settings.ProxyServer);
     EXPECT_EQ(form.Edit("EditProxyPort")->text(), QString::number(settings.ProxyPort));
-    EXPECT_EQ(form.Edit("EditSleepTime")->text(), QString::number(settings.SleepTime));
+    ASSERT_NE(form.Wait(), nullptr);
+    EXPECT_EQ(form.Wait()->value(), settings.SleepTime);
     EXPECT_EQ(form.Edit("EditProxyServer")->isEnabled(), settings.UseProxy);
     EXPECT_EQ(form.Edit("EditProxyPort")->isEnabled(), settings.UseProxy);
-    EXPECT_TRUE(form.Edit("EditSleepTime")->isEnabled());
+    EXPECT_TRUE(form.Wait()->isEnabled());
 
     // Clicking the other choice switches the proxy fields.
     form.Radio(settings.UseProxy ? 1 : 2)->click();
     EXPECT_EQ(form.Edit("EditProxyServer")->isEnabled(), !settings.UseProxy);
     EXPECT_EQ(form.Edit("EditProxyPort")->isEnabled(), !settings.UseProxy);
-    EXPECT_TRUE(form.Edit("EditSleepTime")->isEnabled());
+    EXPECT_TRUE(form.Wait()->isEnabled());
   }
 }
 
-TEST_F(DialogConfigGeneralTest, OkStoresWhatIsTypedWithFallbacksForWhatIsNoNumber) {
+TEST_F(DialogConfigGeneralTest, OkStoresWhatIsTypedWithFallbacksForWhatIsNoNumberAndTheWaitInItsRange) {
   struct Case {
     const char* Name;
     Settings Before;
@@ -114,10 +123,12 @@ TEST_F(DialogConfigGeneralTest, OkStoresWhatIsTypedWithFallbacksForWhatIsNoNumbe
   const std::vector<Case> cases = {
       {"manual proxy as typed", {false, "127.0.0.1", 8080, 0}, true, u" proxy.example.jp "_s, u"3128"_s,
        u"250"_s, {true, " proxy.example.jp ", 3128, 250}},
-      {"a port that is no number keeps the port", {true, "p", 8080, 10}, true, u"p"_s, u"abc"_s, u""_s,
+      {"a port that is no number keeps the port", {true, "p", 8080, 10}, true, u"p"_s, u"abc"_s, u"0"_s,
        {true, "p", 8080, 0}},
-      {"numbers are not range-checked", {true, "p", 8080, 0}, true, u"p"_s, u"-5"_s, u"70000"_s,
-       {true, "p", -5, 70000}},
+      {"the wait takes digits only", {true, "p", 8080, 10}, true, u"p"_s, u"8080"_s, u"abc-5"_s,
+       {true, "p", 8080, 5}},
+      {"the wait stops at a minute", {true, "p", 8080, 0}, true, u"p"_s, u"-5"_s, u"70000"_s,
+       {true, "p", -5, 7000}},
       {"a port beyond 32 bits keeps the port", {true, "p", 8888, 0}, true, u"p"_s, u"4294967296"_s, u"x"_s,
        {true, "p", 8888, 0}},
       {"the direct connection empties the proxy", {true, "proxy.example.jp", 3128, 0}, false, u"ignored"_s,
@@ -132,7 +143,8 @@ TEST_F(DialogConfigGeneralTest, OkStoresWhatIsTypedWithFallbacksForWhatIsNoNumbe
     form.Radio(c.Manual ? 2 : 1)->click();
     form.Edit("EditProxyServer")->setText(c.Server);
     form.Edit("EditProxyPort")->setText(c.Port);
-    form.Edit("EditSleepTime")->setText(c.Sleep);
+    ASSERT_NE(form.Wait(), nullptr);
+    form.TypeWait(c.Sleep);
     form.Press(QDialogButtonBox::Ok);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(Current(), c.After);
@@ -164,7 +176,7 @@ TEST_F(DialogConfigGeneralTest, CancelAndEscChangeNothing) {
     const Form form(dialog);
     dialog.open();
     form.Radio(1)->click();
-    form.Edit("EditSleepTime")->setText(u"9"_s);
+    form.TypeWait(u"9"_s);
     if (escape)
       QTest::keyClick(&dialog, Qt::Key_Escape);
     else

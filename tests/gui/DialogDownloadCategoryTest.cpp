@@ -47,13 +47,15 @@ protected:
   TProjectDb Db;
 };
 
-TEST_F(DialogDownloadCategoryTest, ReadsEveryCategoryWithBothBarsAtTheirEnd) {
+TEST_F(DialogDownloadCategoryTest, ReadsEveryCategoryWithBothBarsAtTheirEndThenEnterCloses) {
   ServedSample sample(60, 0);
   ReadEntries(sample);
   TFormDownloadCategory dialog;
   Prepare(dialog, sample);
   const CrawlDialogDriver driver(dialog);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("カテゴリの取得"));
+  EXPECT_EQ(driver.Cancel()->text(), QStringLiteral("キャンセル(&C)"));
+  EXPECT_EQ(driver.Close()->text(), QStringLiteral("閉じる(&X)"));
   dialog.open();
   ASSERT_TRUE(driver.WaitForEnd());
 
@@ -87,6 +89,10 @@ TEST_F(DialogDownloadCategoryTest, ReadsEveryCategoryWithBothBarsAtTheirEnd) {
     std::sort(stored.begin(), stored.end());
     EXPECT_EQ(stored, expected) << number;
   }
+
+  driver.PressEnter();
+  EXPECT_FALSE(dialog.isVisible()) << "Enter presses 閉じる once the crawl has ended";
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST_F(DialogDownloadCategoryTest, EscStopsBeforeTheNextCategoryAndClosesTheDialog) {

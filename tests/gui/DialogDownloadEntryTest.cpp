@@ -57,6 +57,8 @@ TEST_F(DialogDownloadEntryTest, ReadsTheWholeBlogThenCloseIsEnabledAndTheLogStay
   const CrawlDialogDriver driver(dialog);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("エントリーの取得"));
   EXPECT_FALSE(driver.Close()->isEnabled());
+  EXPECT_EQ(driver.Cancel()->text(), QStringLiteral("キャンセル(&C)"));
+  EXPECT_EQ(driver.Close()->text(), QStringLiteral("閉じる(&X)"));
   dialog.open();
   ASSERT_TRUE(driver.WaitForEnd());
 
@@ -71,6 +73,7 @@ TEST_F(DialogDownloadEntryTest, ReadsTheWholeBlogThenCloseIsEnabledAndTheLogStay
   EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("LabelUrl"))->text().toStdString(),
             sample.Url(TSampleBlog::EntryPath(1)));
   ExpectNewestEntries(sample, 12);
+  EXPECT_TRUE(driver.Close()->isDefault());
 
   driver.Close()->click();
   EXPECT_FALSE(dialog.isVisible());

@@ -3,11 +3,13 @@
 
 #include "net/Tappconfig.h"
 
+#include <QAbstractButton>
 #include <QDialogButtonBox>
+#include <QKeySequence>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QMenuBar>
 #include <QStatusTipEvent>
@@ -107,12 +109,12 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
       {form.ActionFileClose, u"閉じる(&X)"_s, u"Ctrl+Q"_s, {}, {form.MenuFile}},
       {form.ActionConfigGeneral, u"全般設定"_s, {}, {}, {form.MenuConfig}},
       {form.ActionHelpVersion, u"バージョン情報(&A)"_s, {}, {}, {form.MenuHelp}},
-      {form.ActionBlogTypeHelp, u"ヘルプ"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},
-      {form.ActionDownloadEntry, u"取得"_s, {}, u"ブログにアクセスして、エントリーのURLとタイトルを取得します。"_s, {}},
-      {form.ActionInsertCategory, u"追加"_s, {}, u"カテゴリーを追加します。"_s, {category}},
-      {form.ActionUpdateCategory, u"修正"_s, {}, u"選択しているカテゴリーを修正します。"_s, {category}},
-      {form.ActionDeleteCategory, u"削除"_s, {}, u"選択しているカテゴリーを削除します。"_s, {category}},
-      {form.ActionDownloadCategory, u"取得"_s, {}, u"ブログにアクセスして、各カテゴリーのエントリーを取得します。"_s, {category}},
+      {form.ActionBlogTypeHelp, u"ヘルプ(&P)"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},
+      {form.ActionDownloadEntry, u"取得(&G)"_s, {}, u"ブログにアクセスして、エントリーのURLとタイトルを取得します。"_s, {}},
+      {form.ActionInsertCategory, u"追加(&A)"_s, {}, u"カテゴリーを追加します。"_s, {category}},
+      {form.ActionUpdateCategory, u"修正(&E)"_s, {}, u"選択しているカテゴリーを修正します。"_s, {category}},
+      {form.ActionDeleteCategory, u"削除(&D)"_s, {}, u"選択しているカテゴリーを削除します。"_s, {category}},
+      {form.ActionDownloadCategory, u"取得(&R)"_s, {}, u"ブログにアクセスして、各カテゴリーのエントリーを取得します。"_s, {category}},
       {form.ActionCommentEdit, u"編集"_s, {}, {}, {comment}},
       {form.ActionCommentOpenUrl, u"URLを開く"_s, {}, {}, {comment}},
       {form.ActionHtmlMake, u"ファイル作成(&S)"_s, {}, {}, {}},
@@ -138,6 +140,19 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
   const QStringList pages = {u"URLの設定(&1)"_s, u"コメントの設定(&2)"_s, u"HTMLファイルの作成(&3)"_s};
   for (int page = 0; page < pages.size(); ++page)
     EXPECT_EQ(form.PageControl1->tabText(page), pages[page]);
+
+  // Alt and a letter: on the first page each letter reaches one menu, tab or button.
+  QStringList texts = pages;
+  for (const QAction* menu : window.menuBar()->actions())
+    texts << menu->text();
+  for (const QAbstractButton* button : form.TabSheetUrl->findChildren<QAbstractButton*>())
+    texts << button->text();
+  QStringList letters;
+  for (const QString& text : texts)
+    if (const QKeySequence letter = QKeySequence::mnemonic(text); !letter.isEmpty())
+      letters << letter.toString();
+  EXPECT_EQ(letters.size(), 3 + 3 + 6) << letters.join(u' ').toStdString();
+  EXPECT_EQ(letters.removeDuplicates(), 0) << letters.join(u' ').toStdString();
 }
 
 TEST_F(MainWindowStartupTest, EveryTitleIsWholeAndTheCommentColumnTakesTheRestOnEveryResize) {
@@ -185,11 +200,11 @@ TEST_F(MainWindowStartupTest, NoBlogTypesAndNoTemplatesStillMakeAProject) {
 
 // Answers the modal dialog that the next command opens: sets the wait after
 // each page, then presses the button of this role.
-void AnswerSettingsDialog(const QString& sleepTime, QDialogButtonBox::StandardButton button) {
+void AnswerSettingsDialog(int sleepTime, QDialogButtonBox::StandardButton button) {
   QTimer::singleShot(0, [=] {
     QWidget* dialog = QApplication::activeModalWidget();
     ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QLineEdit*>(u"EditSleepTime"_s)->setText(sleepTime);
+    dialog->findChild<QSpinBox*>(u"EditSleepTime"_s)->setValue(sleepTime);
     dialog->findChild<QDialogButtonBox*>(u"ButtonBox"_s)->button(button)->click();
   });
 }
@@ -200,12 +215,12 @@ TEST_F(MainWindowStartupTest, GeneralSettingsAreSavedOnlyWithOk) {
   const std::string file = config->GetFileName();
   const int before = config->GetSleepTime();
 
-  AnswerSettingsDialog(u"7"_s, QDialogButtonBox::Cancel);
+  AnswerSettingsDialog(7, QDialogButtonBox::Cancel);
   Trigger(window, "ActionConfigGeneral");
   EXPECT_EQ(config->GetSleepTime(), before);
   EXPECT_FALSE(std::filesystem::exists(file));
 
-  AnswerSettingsDialog(u"7"_s, QDialogButtonBox::Ok);
+  AnswerSettingsDialog(7, QDialogButtonBox::Ok);
   Trigger(window, "ActionConfigGeneral");
   EXPECT_EQ(config->GetSleepTime(), 7);
   config->SetSleepTime(before);
