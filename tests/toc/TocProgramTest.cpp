@@ -109,6 +109,31 @@ TEST_F(TocProgramTest, OldestFirstAndCommentsHidden) {
   EXPECT_NE(html.find("<title>目次</title>"), std::string::npos) << "the default title";
 }
 
+TEST_F(TocProgramTest, AnUnknownValueIsWarnedAboutAndTheDefaultIsUsed) {
+  FillSampleProject(Db);
+  const struct {
+    std::vector<std::string> Settings;
+    std::string Warnings;
+  } cases[] = {
+      {{"並び順=古い", "コメント表示=しない"},
+       "tocwerk-toc: 並び順 の値「古い」は使えません。新しい順 で作ります。\n"},
+      {{"並び順=古い順", "コメント表示=いいえ"},
+       "tocwerk-toc: コメント表示 の値「いいえ」は使えません。する で作ります。\n"},
+      {{"並び順=", "コメント表示=", "タイトル=何でも"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Settings.front());
+    const std::string db = ExportGenerationDb(Db, BlankGenerationDb(), c.Settings);
+    const Outcome outcome = RunToc({QString::fromStdString(db), QString::fromStdString(Output)});
+    fs::remove(db);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.errors, c.Warnings);
+  }
+  const std::string html = ReadFile(Output);
+  const size_t travel = html.find("<section id=\"c2\">");
+  EXPECT_LT(html.find("新しい記事", travel), html.find("旅のごはん", travel)) << "the default order";
+}
+
 TEST_F(TocProgramTest, HostileTextStaysText) {
   Db.New(GetDbFolder() + "blog.mdb");
   InsertCategory(Db, 1, "\"><img src=x onerror=alert(1)>", "javascript:alert(2)");
