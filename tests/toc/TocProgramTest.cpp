@@ -2,6 +2,7 @@
 
 #include "support/TempFolder.h"
 #include "toc/Tgenerationdb.h"
+#include "toc/Ttemplatemanager.h"
 
 #include <QProcess>
 #include <QString>
@@ -66,8 +67,12 @@ protected:
                                     QString::fromStdString(TocProgram())});
     fs::remove(db);
     EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    Warnings = outcome.errors;
     return ReadFile(Output);
   }
+
+  // What the last Make wrote to standard error.
+  std::string Warnings;
 
   TempFolder Folder;
   std::string Output = Folder.File("目次.html");
@@ -132,6 +137,29 @@ TEST_F(TocProgramTest, AnUnknownValueIsWarnedAboutAndTheDefaultIsUsed) {
   const std::string html = ReadFile(Output);
   const size_t travel = html.find("<section id=\"c2\">");
   EXPECT_LT(html.find("新しい記事", travel), html.find("旅のごはん", travel)) << "the default order";
+}
+
+TEST_F(TocProgramTest, TheBundledTemplatesDeclareTheValuesTheProgramKnows) {
+  FillSampleProject(Db);
+  TTemplateManager manager;
+  manager.Load();
+  ASSERT_FALSE(manager.GetTemplates().empty());
+  for (const THtmlTemplate& htmlTemplate : manager.GetTemplates()) {
+    int declared = 0;
+    for (const std::string& setting : htmlTemplate.GetConfig()) {
+      const TSettingChoices* choices = htmlTemplate.GetChoices(setting);
+      if (!choices)
+        continue;
+      SCOPED_TRACE(htmlTemplate.GetName() + " " + setting);
+      ++declared;
+      for (const std::string& value : choices->Values) {
+        Make({setting + "=" + value});
+        EXPECT_EQ(Warnings, "") << value;
+      }
+      EXPECT_EQ(Make({setting + "=" + choices->Default}), Make({setting + "="})) << "the declared default";
+    }
+    EXPECT_EQ(declared, 2) << htmlTemplate.GetName();
+  }
 }
 
 TEST_F(TocProgramTest, HostileTextStaysText) {
