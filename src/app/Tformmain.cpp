@@ -5,6 +5,7 @@
 #include "toc/Tgenerationdb.h"
 #include "ui/ShownText.h"
 #include "ui/ShownTextDelegate.h"
+#include "ui/Tchoicedelegate.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tlistpopupmenu.h"
 #include "ui/Tprompts.h"
@@ -58,7 +59,7 @@ TFormMain::TFormMain(QWidget* parent)
     Form->GridComment->setColumnWidth(column, std::max(gridWidths[column], gridHeader->sectionSizeHint(column)));
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   Form->ListViewCategory->setItemDelegate(new TShownTextDelegate(Form->ListViewCategory));
-  Form->EditHtmlConf->setItemDelegate(new TShownTextDelegate(Form->EditHtmlConf));
+  Form->EditHtmlConf->setItemDelegate(new TChoiceDelegate(Form->EditHtmlConf));
   // The grid is laid out only while its page shows, so it follows its own size too.
   Form->GridComment->viewport()->installEventFilter(this);
   // A URL is typed in Latin letters: no input method.

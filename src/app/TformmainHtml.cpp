@@ -4,12 +4,14 @@
 #include "app/Toutputnotice.h"
 #include "toc/Tktemplatesettings.h"
 #include "toc/Ttemplateprogramwatcher.h"
+#include "ui/Tchoicedelegate.h"
 #include "ui/Tformmakinghtmlstatus.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
 #include <QSignalBlocker>
 
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -21,9 +23,23 @@ const QString HtmlFilter = u"HTMLファイル (*.htm *.html);;すべてのファ
 // The save dialog starts from the file chosen last in this run.
 QString LastOutputFile;
 
+// A setting with declared values is edited with a drop-down of them, and an empty
+// value shows the one it stands for.
+QTableWidgetItem* ValueItem(const TTemplateSettingRow& setting, const THtmlTemplate* htmlTemplate) {
+  const TSettingChoices* choices = htmlTemplate ? htmlTemplate->GetChoices(setting.Name) : nullptr;
+  if (!choices)
+    return new QTableWidgetItem(QString::fromStdString(setting.Value));
+  auto* item = new QTableWidgetItem(QString::fromStdString(setting.Value.empty() ? choices->Default : setting.Value));
+  QStringList values;
+  for (const std::string& value : choices->Values)
+    values << QString::fromStdString(value);
+  item->setData(TChoiceDelegate::ChoicesRole, values);
+  return item;
+}
+
 // Filling the editor is no edit of the user's, so it does not mark the project
 // modified.
-void ShowSettingRows(QTableWidget& editor, const TTemplateSettingRows& rows) {
+void ShowSettingRows(QTableWidget& editor, const TTemplateSettingRows& rows, const THtmlTemplate* htmlTemplate) {
   const QSignalBlocker blocker(editor);
   editor.setRowCount(0);
   editor.setRowCount(static_cast<int>(rows.Rows().size()));
@@ -32,7 +48,7 @@ void ShowSettingRows(QTableWidget& editor, const TTemplateSettingRows& rows) {
     auto* name = new QTableWidgetItem(QString::fromStdString(setting.Name));
     name->setFlags(name->flags() & ~Qt::ItemIsEditable);
     editor.setItem(row, 0, name);
-    editor.setItem(row, 1, new QTableWidgetItem(QString::fromStdString(setting.Value)));
+    editor.setItem(row, 1, ValueItem(setting, htmlTemplate));
     ++row;
   }
 }
@@ -71,7 +87,8 @@ THtmlTemplate TFormMain::GetSelectedTemplate() const {
 }
 
 void TFormMain::LoadTemplateSettings() {
-  ShowSettingRows(*Form->EditHtmlConf, TTemplateSettingRows(GetSelectedTemplate().GetConfig()));
+  const THtmlTemplate htmlTemplate = GetSelectedTemplate();
+  ShowSettingRows(*Form->EditHtmlConf, TTemplateSettingRows(htmlTemplate.GetConfig()), &htmlTemplate);
   LoadedTemplateIndex = Form->ComboBoxHtmlTemplate->currentIndex();
 }
 
@@ -89,10 +106,11 @@ void TFormMain::ApplyTemplateSettings(const TProject& project) {
   const int match = list->findText(QString::fromStdString(project.GetHtmlTemplateName()));
   if (match >= 0)
     list->setCurrentIndex(match);
-  TTemplateSettingRows rows(list->currentIndex() < 0 ? std::vector<std::string>()
-                                                      : GetSelectedTemplate().GetConfig());
+  const std::optional<THtmlTemplate> htmlTemplate =
+      list->currentIndex() < 0 ? std::nullopt : std::optional(GetSelectedTemplate());
+  TTemplateSettingRows rows(htmlTemplate ? htmlTemplate->GetConfig() : std::vector<std::string>());
   rows.ApplySaved(project.GetHtmlSettings());
-  ShowSettingRows(*Form->EditHtmlConf, rows);
+  ShowSettingRows(*Form->EditHtmlConf, rows, htmlTemplate ? &*htmlTemplate : nullptr);
   LoadedTemplateIndex = list->currentIndex();
 }
 

@@ -13,6 +13,7 @@ using namespace Qt::StringLiterals;
 
 const QString RunningQuestion =
     u"テンプレートプログラムが実行中です。\n終わるまで待ちますか、中止しますか、それとも実行したまま閉じますか？"_s;
+const QString WarningsMessage = u"目次を作成しましたが、テンプレートプログラムからの警告があります。"_s;
 enum RunningAnswer { AnswerWait, AnswerStop, AnswerLeave, AnswerKeepOpen };
 
 constexpr int ShownErrorLines = 15;
@@ -31,15 +32,25 @@ QString LastLines(const QString& text) {
 
 // What happened, with the last lines of the program's standard error; what was
 // kept of it is behind 詳細 when those lines do not show it all.
-void ShowProgramError(QWidget* parent, const QString& summary, const QString& standardError) {
+void ShowProgramOutput(QWidget* parent, TPrompts::Icon icon, const QString& summary, const QString& standardError) {
   const QString errors = standardError.trimmed();
   if (errors.isEmpty()) {
-    TPrompts::Get().Message(parent, TPrompts::Icon::Error, summary);
+    TPrompts::Get().Message(parent, icon, summary);
     return;
   }
   const QString last = LastLines(errors);
-  TPrompts::Get().MessageWithDetails(parent, TPrompts::Icon::Error, summary + u"\n\n"_s + last,
-                                     last == errors ? QString() : errors);
+  TPrompts::Get().MessageWithDetails(parent, icon, summary + u"\n\n"_s + last, last == errors ? QString() : errors);
+}
+
+void ShowProgramError(QWidget* parent, const QString& summary, const QString& standardError) {
+  ShowProgramOutput(parent, TPrompts::Icon::Error, summary, standardError);
+}
+
+// A run that succeeded may still have had something to say, such as a setting
+// value it did not know.
+void ShowProgramWarnings(QWidget* parent, const QString& standardError) {
+  if (!standardError.trimmed().isEmpty())
+    ShowProgramOutput(parent, TPrompts::Icon::Warning, WarningsMessage, standardError);
 }
 
 QString ExitMessage(int exitStatus) {
@@ -72,10 +83,12 @@ void TFormMain::WatchTemplateProgram(TTemplateProgramWatcher* watcher, TOutputNo
   };
   connect(watcher, &TTemplateProgramWatcher::Finished, this,
           [this, notice, outputFile, ended](int exitStatus, const QString& standardError) {
-            if (exitStatus == 0)
+            if (exitStatus == 0) {
               notice->ShowDone(outputFile);
-            else
+              ShowProgramWarnings(this, standardError);
+            } else {
               ShowProgramError(this, ExitMessage(exitStatus), standardError);
+            }
             ended(exitStatus == 0);
           });
   connect(watcher, &TTemplateProgramWatcher::Failed, this,

@@ -6,8 +6,39 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <sstream>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string::npos)
+    return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// "[VALUES] name=a|b|c" and "[DEFAULTS] name=a": sections older versions never read.
+// Empty and repeated values are dropped, and so is a default that is not one of them.
+std::optional<TSettingChoices> ReadChoices(const TIniFile& ini, const std::string& setting) {
+  TSettingChoices choices;
+  std::stringstream declared(ini.ReadString("VALUES", setting, ""));
+  for (std::string value; std::getline(declared, value, '|');) {
+    value = Trimmed(value);
+    if (!value.empty() && std::find(choices.Values.begin(), choices.Values.end(), value) == choices.Values.end())
+      choices.Values.push_back(value);
+  }
+  if (choices.Values.empty())
+    return std::nullopt;
+  const std::string fallback = ini.ReadString("DEFAULTS", setting, "");
+  if (std::find(choices.Values.begin(), choices.Values.end(), fallback) != choices.Values.end())
+    choices.Default = fallback;
+  return choices;
+}
+
+}
 
 THtmlTemplate::THtmlTemplate(const std::string& path) : File(path) {
   std::error_code error;
@@ -20,9 +51,17 @@ THtmlTemplate::THtmlTemplate(const std::string& path) : File(path) {
   Help = ini.ReadString("TEMPLATE", "help", "");
   for (const std::string& key : ini.ReadKeys("CONFIG")) {
     const std::string setting = ini.ReadString("CONFIG", key, "");
-    if (!setting.empty())
-      Config.push_back(setting);
+    if (setting.empty())
+      continue;
+    Config.push_back(setting);
+    if (auto choices = ReadChoices(ini, setting))
+      Choices.try_emplace(setting, std::move(*choices));
   }
+}
+
+const TSettingChoices* THtmlTemplate::GetChoices(const std::string& setting) const {
+  const auto found = Choices.find(setting);
+  return found == Choices.end() ? nullptr : &found->second;
 }
 
 std::string THtmlTemplate::GetExePath() const {

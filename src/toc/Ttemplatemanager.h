@@ -1,7 +1,15 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
+
+// The values a setting accepts, as its template declares them, and the one an empty
+// value stands for (empty when the template names none).
+struct TSettingChoices {
+  std::vector<std::string> Values;
+  std::string Default;
+};
 
 // One template: a settings file in the template folder naming the program that
 // writes the table of contents, its help document and the settings it expects.
@@ -18,6 +26,8 @@ public:
   std::string GetExePath() const;
   std::string GetHelpPath() const { return Folder + Help; }
   const std::vector<std::string>& GetConfig() const { return Config; }
+  // The declared values of this setting; none for a setting that takes any text.
+  const TSettingChoices* GetChoices(const std::string& setting) const;
 
 private:
   std::string File;
@@ -26,6 +36,7 @@ private:
   std::string Exe;
   std::string Help;
   std::vector<std::string> Config;
+  std::map<std::string, TSettingChoices> Choices;
 };
 
 // The templates of the template folder, in file name (byte) order.

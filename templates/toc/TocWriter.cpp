@@ -1,6 +1,7 @@
 #include "TocWriter.h"
 
 #include "store/Tkdatetime.h"
+#include "TocChoices.h"
 #include "TocHtml.h"
 
 #include <algorithm>
@@ -76,7 +77,7 @@ std::optional<TCivilDateTime> EntryDate(const TocEntry& entry) {
 // Newest first unless the order setting asks for the oldest first; among equal
 // dates the crawl's order (ids count from the newest) decides.
 std::vector<const TocEntry*> SortedEntries(const TocData& data) {
-  const bool oldestFirst = Setting(data, TocSettings::Order) == "古い順";
+  const bool oldestFirst = ChosenValue(data, TocSettings::Order) == "古い順";
   std::vector<const TocEntry*> entries;
   entries.reserve(data.entries.size());
   for (const TocEntry& entry : data.entries)
@@ -237,7 +238,7 @@ void WriteSection(Pieces& page, const TocData& data, const Section& section, boo
 void WriteToc(const TocData& data, const TocSink& sink) {
   const std::string title = Setting(data, TocSettings::Title, "目次");
   const std::string description = Setting(data, TocSettings::Description);
-  const bool showComments = Setting(data, TocSettings::ShowComments) != "しない";
+  const bool showComments = ChosenValue(data, TocSettings::ShowComments) == "する";
   const bool monthly = data.settings.count(TocSettings::MonthHeading) > 0;
   const std::vector<const TocEntry*> entries = SortedEntries(data);
   const std::vector<Section> sections = monthly ? ByMonth(data, entries) : ByCategory(data, entries);

@@ -1,5 +1,6 @@
 // tocwerk-toc DATABASE OUTPUT [PROGRAM]
 // Writes the table of contents of a generation database as one HTML file.
+#include "TocChoices.h"
 #include "TocData.h"
 #include "TocLimits.h"
 #include "TocOutputFile.h"
@@ -45,7 +46,11 @@ int main(int argc, char** argv) {
     // The destination is checked first: a refused one costs no reading.
     const TSaveTarget target = ResolveSaveTarget(argv[2]);
     TocMemory memory(limits.Memory);
-    Save(target, ReadTocData(argv[1], memory), limits.Output);
+    const TocData data = ReadTocData(argv[1], memory);
+    // A value it does not know still makes a table of contents, but not silently.
+    for (const std::string& warning : UnknownValueWarnings(data))
+      std::cerr << "tocwerk-toc: " << warning << "\n";
+    Save(target, data, limits.Output);
     return 0;
   } catch (const std::bad_alloc&) {
     std::cerr << "tocwerk-toc: " << TooMuchMemoryMessage(limits.Memory) << "\n";

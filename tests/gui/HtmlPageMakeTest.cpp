@@ -114,4 +114,20 @@ TEST_F(HtmlPageMakeTest, AProgramThatFailsIsReportedWithWhatItSaid) {
   }
 }
 
+
+TEST_F(HtmlPageMakeTest, WarningsOfARunThatSucceededAreShown) {
+  TFormMain& window = StartWindow();
+  Ui::TFormMain& form = window.GetUi();
+  ASSERT_GT(form.ComboBoxHtmlTemplate->count(), 0);
+  SetValue(form, u"並び順"_s, u"古い<b>"_s);
+
+  Prompts->ExpectSaveFile(QString::fromStdString(Files.File("警告.html")));
+  Prompts->ExpectMessage(u"警告"_s);
+  Trigger(window, "ActionHtmlMake");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Prompts->AllAnswered(); }, 30000));
+  const QString shown = Prompts->GetSeen().back().Text;
+  EXPECT_TRUE(shown.contains(u"並び順 の値「古い<b>」は使えません。新しい順 で作ります。"_s)) << shown.toStdString();
+  EXPECT_TRUE(NoticeText(window).startsWith(u"目次を作成しました"_s)) << NoticeText(window).toStdString();
+}
+
 }

@@ -28,7 +28,7 @@ using namespace Qt::StringLiterals;
 // next to its output file, waits for "<output>.go", then writes the output.
 const char* const Waiting =
     "#!/bin/sh\nsleep 1000 &\necho $! > \"$2.child\"\necho $$ > \"$2.pid\"\n"
-    "while [ ! -e \"$2.go\" ]; do sleep 0.05; done\nkill $!\necho 'おしまい' >&2\necho '<html>' > \"$2\"\n";
+    "while [ ! -e \"$2.go\" ]; do sleep 0.05; done\nkill $!\necho '<html>' > \"$2\"\n";
 const char* const Stubborn =
     "#!/bin/sh\ntrap '' TERM\nsleep 1000 &\necho $! > \"$2.child\"\necho $$ > \"$2.pid\"\n"
     "while [ ! -e \"$2.go\" ]; do sleep 0.05; done\n";

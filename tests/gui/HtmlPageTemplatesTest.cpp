@@ -6,6 +6,9 @@
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+
 #include <map>
 
 namespace {
@@ -134,6 +137,54 @@ TEST_F(HtmlPageTemplatesTest, SavedSettingsFillTheRowsOfTheTemplateTheProjectNam
   Trigger(window, "ActionFileSaveAs");
   EXPECT_EQ(window.GetProject().GetHtmlSettings(),
             (TProject::HtmlSettings{{"Title", "目次"}, {"説明", "説明文"}, {"色", "青"}}));
+}
+
+TEST_F(HtmlPageTemplatesTest, DeclaredValuesAreOfferedInADropDownAndEmptyOnesShowTheDefault) {
+  const std::string folder = EmptyFolder();
+  WriteFile(folder + "c.ini",
+            "[TEMPLATE]\nname=選べる\nexe=none\n[CONFIG]\n1=並び順\n2=表示\n3=タイトル\n"
+            "[VALUES]\n並び順=新しい順|古い順\n表示=する|しない\n[DEFAULTS]\n並び順=新しい順\n");
+  TFormMain& window = StartWindow({}, folder);
+  Ui::TFormMain& form = window.GetUi();
+  Open(window, SavedProject("選べる", {{"並び順", ""}, {"表示", "しない"}}));
+  EXPECT_EQ(EditorRows(form), (Rows{{u"並び順"_s, u"新しい順"_s}, {u"表示"_s, u"しない"_s}, {u"タイトル"_s, u""_s}}))
+      << "an empty value shows the default; without a default it stays empty";
+  ASSERT_FALSE(window.IsModified());
+
+  QTableWidget& editor = *form.EditHtmlConf;
+  const struct {
+    int Row;
+    QStringList Values;
+  } cases[] = {{0, {u"新しい順"_s, u"古い順"_s}}, {1, {u"する"_s, u"しない"_s}}, {2, {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Row);
+    editor.setCurrentCell(c.Row, 1);
+    editor.editItem(editor.item(c.Row, 1));
+    // The editor closed last is deleted later; it must not be found instead.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto* combo = editor.viewport()->findChild<QComboBox*>();
+    if (c.Values.isEmpty()) {
+      EXPECT_EQ(combo, nullptr);
+      EXPECT_NE(editor.viewport()->findChild<QLineEdit*>(), nullptr) << "other settings take text";
+      QTest::keyClick(editor.viewport()->findChild<QLineEdit*>(), Qt::Key_Escape);
+      continue;
+    }
+    ASSERT_NE(combo, nullptr);
+    QStringList offered;
+    for (int i = 0; i < combo->count(); ++i)
+      offered << combo->itemText(i);
+    EXPECT_EQ(offered, c.Values);
+    EXPECT_FALSE(combo->isEditable());
+    EXPECT_EQ(combo->currentText(), editor.item(c.Row, 1)->text());
+    combo->setCurrentIndex(1 - combo->currentIndex());
+    QTest::keyClick(combo, Qt::Key_Return);
+  }
+  EXPECT_EQ(EditorRows(form), (Rows{{u"並び順"_s, u"古い順"_s}, {u"表示"_s, u"する"_s}, {u"タイトル"_s, u""_s}}));
+  EXPECT_TRUE(window.IsModified());
+  TProject project;
+  window.CollectTemplateSettings(project);
+  EXPECT_EQ(project.GetHtmlSettings(),
+            (TProject::HtmlSettings{{"並び順", "古い順"}, {"表示", "する"}, {"タイトル", ""}}));
 }
 
 TEST_F(HtmlPageTemplatesTest, WithoutTemplatesTheWindowStartsAndKeepsSavedSettings) {

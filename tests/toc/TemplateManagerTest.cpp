@@ -91,3 +91,38 @@ TEST(TemplateManagerTest, TheBundledTemplatesShareOneProgram) {
 }
 
 }
+
+TEST(TemplateManagerTest, DeclaredValuesAndDefaultsOfSettings) {
+  using Values = std::vector<std::string>;
+  const struct {
+    const char* Name;
+    std::string Declaration;
+    bool Declared;
+    Values Expected;
+    std::string Default;
+  } cases[] = {
+      {"declared", "[VALUES]\n並び順=新しい順|古い順\n[DEFAULTS]\n並び順=古い順\n", true, {"新しい順", "古い順"}, "古い順"},
+      {"no default", "[VALUES]\n並び順= 新しい順 | 古い順 \n", true, {"新しい順", "古い順"}, ""},
+      {"nothing declared", "", false, {}, ""},
+      {"default alone", "[DEFAULTS]\n並び順=古い順\n", false, {}, ""},
+      {"no values", "[VALUES]\n並び順=| |\n", false, {}, ""},
+      {"empty and repeated values", "[VALUES]\n並び順=古い順||古い順|新しい順\n", true, {"古い順", "新しい順"}, ""},
+      {"default not among them", "[VALUES]\n並び順=新しい順|古い順\n[DEFAULTS]\n並び順=古い\n", true,
+       {"新しい順", "古い順"}, ""},
+      {"not a setting", "[VALUES]\nほか=甲|乙\n", false, {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    WriteFile(folder.File("t.ini"), "[TEMPLATE]\nname=目次\n[CONFIG]\n1=並び順\n2=ほか2\n" + c.Declaration);
+    const THtmlTemplate htmlTemplate(folder.File("t.ini"));
+    EXPECT_EQ(htmlTemplate.GetConfig(), (Values{"並び順", "ほか2"}));
+    EXPECT_EQ(htmlTemplate.GetChoices("ほか"), nullptr);
+    const TSettingChoices* choices = htmlTemplate.GetChoices("並び順");
+    ASSERT_EQ(choices != nullptr, c.Declared);
+    if (!choices)
+      continue;
+    EXPECT_EQ(choices->Values, c.Expected);
+    EXPECT_EQ(choices->Default, c.Default);
+  }
+}

@@ -2,6 +2,7 @@
 
 #include "support/TempFolder.h"
 #include "toc/Tgenerationdb.h"
+#include "toc/Ttemplatemanager.h"
 
 #include <QProcess>
 #include <QString>
@@ -66,8 +67,12 @@ protected:
                                     QString::fromStdString(TocProgram())});
     fs::remove(db);
     EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    Warnings = outcome.errors;
     return ReadFile(Output);
   }
+
+  // What the last Make wrote to standard error.
+  std::string Warnings;
 
   TempFolder Folder;
   std::string Output = Folder.File("目次.html");
@@ -107,6 +112,54 @@ TEST_F(TocProgramTest, OldestFirstAndCommentsHidden) {
   EXPECT_EQ(html.find("おいしかった"), std::string::npos);
   EXPECT_NE(html.find("<p class=\"description\">&lt;b&gt;説明&lt;/b&gt; &amp; 注意</p>"), std::string::npos);
   EXPECT_NE(html.find("<title>目次</title>"), std::string::npos) << "the default title";
+}
+
+TEST_F(TocProgramTest, AnUnknownValueIsWarnedAboutAndTheDefaultIsUsed) {
+  FillSampleProject(Db);
+  const struct {
+    std::vector<std::string> Settings;
+    std::string Warnings;
+  } cases[] = {
+      {{"並び順=古い", "コメント表示=しない"},
+       "tocwerk-toc: 並び順 の値「古い」は使えません。新しい順 で作ります。\n"},
+      {{"並び順=古い順", "コメント表示=いいえ"},
+       "tocwerk-toc: コメント表示 の値「いいえ」は使えません。する で作ります。\n"},
+      {{"並び順=", "コメント表示=", "タイトル=何でも"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Settings.front());
+    const std::string db = ExportGenerationDb(Db, BlankGenerationDb(), c.Settings);
+    const Outcome outcome = RunToc({QString::fromStdString(db), QString::fromStdString(Output)});
+    fs::remove(db);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.errors, c.Warnings);
+  }
+  const std::string html = ReadFile(Output);
+  const size_t travel = html.find("<section id=\"c2\">");
+  EXPECT_LT(html.find("新しい記事", travel), html.find("旅のごはん", travel)) << "the default order";
+}
+
+TEST_F(TocProgramTest, TheBundledTemplatesDeclareTheValuesTheProgramKnows) {
+  FillSampleProject(Db);
+  TTemplateManager manager;
+  manager.Load();
+  ASSERT_FALSE(manager.GetTemplates().empty());
+  for (const THtmlTemplate& htmlTemplate : manager.GetTemplates()) {
+    int declared = 0;
+    for (const std::string& setting : htmlTemplate.GetConfig()) {
+      const TSettingChoices* choices = htmlTemplate.GetChoices(setting);
+      if (!choices)
+        continue;
+      SCOPED_TRACE(htmlTemplate.GetName() + " " + setting);
+      ++declared;
+      for (const std::string& value : choices->Values) {
+        Make({setting + "=" + value});
+        EXPECT_EQ(Warnings, "") << value;
+      }
+      EXPECT_EQ(Make({setting + "=" + choices->Default}), Make({setting + "="})) << "the declared default";
+    }
+    EXPECT_EQ(declared, 2) << htmlTemplate.GetName();
+  }
 }
 
 TEST_F(TocProgramTest, HostileTextStaysText) {

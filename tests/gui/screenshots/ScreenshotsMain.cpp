@@ -7,14 +7,18 @@
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPainter>
 #include <QRawFont>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTimer>
 
 #include "crawl/Tblogconfig.h"
@@ -93,13 +97,17 @@ void WaitForStartup(const TFormMain& window) {
     throw std::runtime_error("the window's startup failed");
 }
 
-void Save(QWidget* widget, const QString& folder, const QString& name) {
+void Save(const QPixmap& picture, const QString& folder, const QString& name) {
   const QString path = QDir(folder).filePath(name + u".png"_s);
-  if (!widget->grab().save(path))
+  if (!picture.save(path))
     throw std::runtime_error("cannot write " + path.toStdString());
   if (QFileInfo(path).size() > MaxPngBytes)
     throw std::runtime_error(path.toStdString() + " is larger than 200 KB");
   std::printf("%s\n", qPrintable(path));
+}
+
+void Save(QWidget* widget, const QString& folder, const QString& name) {
+  Save(widget->grab(), folder, name);
 }
 
 void SaveDialog(QDialog& dialog, const QString& folder, const QString& name) {
@@ -140,6 +148,36 @@ void SaveRunningNotices(TFormMain& window, const QString& folder) {
   for (TOutputNotice* notice : notices)
     delete notice;
   window.GetUi().PageControl1->setCurrentIndex(0);
+}
+
+// Page 3 with the drop-down of a setting's declared values open. The list is a
+// window of its own, so it is drawn onto the main window's picture where it shows.
+void SaveValueDropDown(TFormMain& window, const QString& folder) {
+  Ui::TFormMain& form = window.GetUi();
+  form.PageControl1->setCurrentIndex(2);
+  QTableWidget* editor = form.EditHtmlConf;
+  const QList<QTableWidgetItem*> order = editor->findItems(u"並び順"_s, Qt::MatchExactly);
+  if (order.isEmpty())
+    throw std::runtime_error("the template has no setting 並び順");
+  editor->setCurrentCell(order.front()->row(), 1);
+  editor->editItem(editor->item(order.front()->row(), 1));
+  Settle();
+  auto* combo = editor->viewport()->findChild<QComboBox*>();
+  if (!combo)
+    throw std::runtime_error("並び順 has no drop-down");
+  combo->showPopup();
+  Settle();
+  QPixmap picture = window.grab();
+  QWidget* popup = combo->view()->window();
+  QPainter painter(&picture);
+  painter.drawPixmap(window.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))), popup->grab());
+  painter.end();
+  Save(picture, folder, u"main-page3-values"_s);
+  combo->hidePopup();
+  editor->closePersistentEditor(editor->item(order.front()->row(), 1));
+  editor->setCurrentCell(-1, -1);
+  Settle();
+  form.PageControl1->setCurrentIndex(0);
 }
 
 // Page 2 with a filter typed in full-width letters, once the pause after typing
@@ -251,6 +289,7 @@ int main(int argc, char** argv) {
     SavePages(window, arguments.at(2));
     SaveCommentFilter(window, arguments.at(2));
     SaveRunningNotices(window, arguments.at(2));
+    SaveValueDropDown(window, arguments.at(2));
     SaveDialogs(window, arguments.at(2));
     if (refused.AnyRefused())
       return 1;
