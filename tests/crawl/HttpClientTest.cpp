@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -55,17 +56,27 @@ std::optional<std::string> EchoHandler(const HttpRequest& request) {
   return HttpResponse(200, "OK", request.Target + "|" + request.Header("Cookie"));
 }
 
-// A port on loopback where nothing listens.
-int ClosedPort() {
-  const int probe = socket(AF_INET, SOCK_STREAM, 0);
+// A socket bound to a free port on loopback, listening when backlog is given; port
+// receives the port.
+int BoundOnLoopback(int& port, std::optional<int> backlog = std::nullopt) {
+  const int bound = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
-  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  close(probe);
-  return ntohs(address.sin_port);
+  bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  if (backlog)
+    listen(bound, *backlog);
+  getsockname(bound, reinterpret_cast<sockaddr*>(&address), &length);
+  port = ntohs(address.sin_port);
+  return bound;
+}
+
+// A port on loopback where nothing listens.
+int ClosedPort() {
+  int port = 0;
+  close(BoundOnLoopback(port));
+  return port;
 }
 
 // A listening socket whose accept queue is full: further connection attempts get no
@@ -73,15 +84,11 @@ int ClosedPort() {
 class FullListener {
 public:
   FullListener() {
-    Listener = socket(AF_INET, SOCK_STREAM, 0);
+    Listener = BoundOnLoopback(Port, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(Listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(Listener, 0);
-    getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length);
-    Port = ntohs(address.sin_port);
+    address.sin_port = htons(static_cast<uint16_t>(Port));
     for (int& filler : Fillers) {
       filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
       connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -105,15 +112,7 @@ private:
 class PlainAnswer {
 public:
   PlainAnswer() {
-    Listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(Listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(Listener, 1);
-    getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length);
-    Port = ntohs(address.sin_port);
+    Listener = BoundOnLoopback(Port, 1);
     Answerer = std::thread([this] {
       const int connection = accept(Listener, nullptr, nullptr);
       const char answer[] = "HTTP/1.1 400 Bad Request\r\n\r\n";
