@@ -52,24 +52,12 @@ std::vector<TCategoryData> ParseCategoryList(const std::string& text, const std:
   return categories;
 }
 
-BlogDetector::BlogDetector() {
-  Http.SetCancelFlag(&Canceled);
-}
-
 void BlogDetector::SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle) {
-  Http.SetTimeLimits(connect, idle);
+  Page.Client().SetTimeLimits(connect, idle);
 }
 
 void BlogDetector::Fetch(const std::string& url) {
-  ApplyConnectionSettings(Http);
-  Body = Http.Get(url);
-  ContentType = Http.GetContentType();
-  PageUrl = Http.GetFinalUrl();
-}
-
-std::string BlogDetector::PageIn(const TBlogConfig& blogType, const std::string& body,
-                                 const std::string& contentType) const {
-  return DecodePage(body, contentType, LookUpCodePage(blogType));
+  Page.Fetch(url);
 }
 
 std::vector<DetectedBlogType> BlogDetector::Detect(const std::vector<TBlogConfig>& blogTypes) {
@@ -85,8 +73,8 @@ std::vector<DetectedBlogType> BlogDetector::Detect(const std::vector<TBlogConfig
       Load(controller, blogType, code);
       if (!controller.HasFunction("Detect"))
         continue;
-      const std::string page = PageIn(blogType, Body, ContentType);
-      const std::string reason = TrimControlBytes(CallOrThrow(controller, "Detect", page, PageUrl));
+      const std::string page = Page.TextFor(blogType);
+      const std::string reason = TrimControlBytes(CallOrThrow(controller, "Detect", page, Page.GetUrl()));
       if (!reason.empty())
         found.push_back({blogType, reason});
     } catch (const TCanceled&) {
@@ -110,14 +98,15 @@ std::vector<TCategoryData> BlogDetector::Categories(const TBlogConfig& blogType)
     Load(controller, blogType, code);
     if (!controller.HasFunction("GetCategoryList"))
       return {};
-    std::string page = PageIn(blogType, Body, ContentType);
-    std::string pageUrl = PageUrl;
+    std::string page = Page.TextFor(blogType);
+    std::string pageUrl = Page.GetUrl();
     if (controller.HasFunction("GetCategoryListUrl")) {
       const std::string listUrl = TrimControlBytes(CallOrThrow(controller, "GetCategoryListUrl", page, pageUrl));
       if (!listUrl.empty()) {
-        const std::string body = Http.Get(ResolveUrlAgainst(pageUrl, listUrl));
-        page = PageIn(blogType, body, Http.GetContentType());
-        pageUrl = Http.GetFinalUrl();
+        THttpClient& http = Page.Client();
+        const std::string body = http.Get(ResolveUrlAgainst(pageUrl, listUrl));
+        page = DecodePage(body, http.GetContentType(), LookUpCodePage(blogType));
+        pageUrl = http.GetFinalUrl();
       }
     }
     return ParseCategoryList(CallOrThrow(controller, "GetCategoryList", page, pageUrl), pageUrl);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "crawl/Tblogconfig.h"
-#include "net/Thttpclient.h"
+#include "crawl/Tfetchedpage.h"
 #include "script/Tscriptlimits.h"
 #include "store/Tproject.h"
 
@@ -20,8 +20,6 @@ struct DetectedBlogType {
 // The page is fetched once; every blog type reads it in its own charset.
 class BlogDetector {
 public:
-  BlogDetector();
-
   void SetHttpTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
   void SetScriptTimeLimit(std::chrono::milliseconds limit) { ScriptLimits.Time = limit; }
   // May be called from any thread; stops a request or a script in flight.
@@ -31,7 +29,7 @@ public:
   // std::runtime_error when it cannot be read.
   void Fetch(const std::string& url);
   // The page's address after redirects.
-  const std::string& GetPageUrl() const { return PageUrl; }
+  const std::string& GetPageUrl() const { return Page.GetUrl(); }
 
   // The blog types whose Detect recognises the page, best first: the ones not marked
   // as a fallback before those that are, each in the list's order. A blog type whose
@@ -46,14 +44,9 @@ public:
   const std::vector<std::string>& GetErrors() const { return Errors; }
 
 private:
-  std::string PageIn(const TBlogConfig& blogType, const std::string& body, const std::string& contentType) const;
-
-  THttpClient Http;
-  std::string PageUrl;
-  std::string Body;
-  std::string ContentType;
-  std::vector<std::string> Errors;
   std::atomic<bool> Canceled{false};
+  TFetchedPage Page{&Canceled};
+  std::vector<std::string> Errors;
   TScriptLimits ScriptLimits{std::chrono::milliseconds(30000), &Canceled};
 };
 
