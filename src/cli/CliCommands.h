@@ -20,6 +20,7 @@ int CommandEntries(TCliContext& context, const std::vector<std::string>& args);
 int CommandComment(TCliContext& context, const std::vector<std::string>& args);
 int CommandMake(TCliContext& context, const std::vector<std::string>& args);
 int CommandDetect(TCliContext& context, const std::vector<std::string>& args);
+int CommandTry(TCliContext& context, const std::vector<std::string>& args);
 
 // The usage text of a command ("" for the program as a whole).
 std::string UsageText(const std::string& command);

@@ -12,7 +12,6 @@
 #include "store/Tproject.h"
 #include "store/Tprojectdb.h"
 
-#include <cstdio>
 #include <ostream>
 
 namespace {
@@ -32,32 +31,6 @@ std::string TsvField(const std::string& text) {
     }
   }
   return out;
-}
-
-// Valid JSON whatever the text holds: invalid UTF-8 becomes U+FFFD, and every
-// control character is escaped, C1 and DEL included.
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  out.reserve(text.size() + 2);
-  for (size_t i = 0; i < text.size();) {
-    const char32_t c = NextCharacter(text, i);
-    switch (c) {
-    case '"': out += "\\\""; break;
-    case '\\': out += "\\\\"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    default:
-      if (IsControlCharacter(c)) {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-        out += escaped;
-      } else {
-        AppendUtf8(out, c);
-      }
-    }
-  }
-  return out + "\"";
 }
 
 void WriteTsv(std::ostream& out, const std::vector<TEntry>& entries,

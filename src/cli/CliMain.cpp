@@ -18,7 +18,7 @@ using Command = std::function<int(TCliContext&, const std::vector<std::string>&)
 const std::map<std::string, Command> Commands{
     {"list", CommandList},       {"init", CommandInit},       {"crawl", CommandCrawl},
     {"entries", CommandEntries}, {"comment", CommandComment}, {"make", CommandMake},
-    {"detect", CommandDetect},
+    {"detect", CommandDetect},   {"try", CommandTry},
 };
 
 // "--name VALUE" or "--name=VALUE" at args[i]; moves i past what it took.

@@ -1,6 +1,7 @@
 #include "cli/CliSignals.h"
 
 #include "crawl/BlogDetector.h"
+#include "crawl/BlogTypeTrial.h"
 #include "crawl/Tcrawljob.h"
 #include "store/Tkcancel.h"
 
@@ -15,9 +16,11 @@ struct sigaction PreviousActions[std::size(HandledSignals)];
 
 std::atomic<TCrawlJob*> WatchedJob{nullptr};
 std::atomic<BlogDetector*> WatchedDetector{nullptr};
+std::atomic<BlogTypeTrial*> WatchedTrial{nullptr};
 std::atomic<bool> SignalSeen{false};
 
 static_assert(std::atomic<TCrawlJob*>::is_always_lock_free && std::atomic<BlogDetector*>::is_always_lock_free &&
+                  std::atomic<BlogTypeTrial*>::is_always_lock_free &&
                   std::atomic<bool>::is_always_lock_free,
               "the signal handler may only touch lock-free atomics");
 
@@ -27,6 +30,8 @@ extern "C" void OnSignal(int) {
     job->Cancel();
   if (BlogDetector* detector = WatchedDetector.load())
     detector->Cancel();
+  if (BlogTypeTrial* trial = WatchedTrial.load())
+    trial->Cancel();
 }
 
 }
@@ -84,4 +89,14 @@ DetectionInterruption::DetectionInterruption(BlogDetector& detector) {
 
 DetectionInterruption::~DetectionInterruption() {
   WatchedDetector = nullptr;
+}
+
+TrialInterruption::TrialInterruption(BlogTypeTrial& trial) {
+  WatchedTrial = &trial;
+  if (CommandInterruption::Signalled())
+    trial.Cancel();
+}
+
+TrialInterruption::~TrialInterruption() {
+  WatchedTrial = nullptr;
 }

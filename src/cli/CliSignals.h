@@ -1,6 +1,7 @@
 #pragma once
 
 class BlogDetector;
+class BlogTypeTrial;
 class TCrawlJob;
 
 // While it lives, SIGINT, SIGTERM and SIGHUP (a closed terminal), however many and
@@ -50,4 +51,13 @@ public:
   ~DetectionInterruption();
   DetectionInterruption(const DetectionInterruption&) = delete;
   DetectionInterruption& operator=(const DetectionInterruption&) = delete;
+};
+
+// The same for a blog type's trial.
+class TrialInterruption {
+public:
+  explicit TrialInterruption(BlogTypeTrial& trial);
+  ~TrialInterruption();
+  TrialInterruption(const TrialInterruption&) = delete;
+  TrialInterruption& operator=(const TrialInterruption&) = delete;
 };

@@ -2,6 +2,8 @@
 
 #include "text/Tkutf8.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
@@ -36,4 +38,28 @@ std::string StatusLineText(std::string_view text, int columns) {
       fitting = out.size();
   }
   return out;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  out.reserve(text.size() + 2);
+  for (size_t i = 0; i < text.size();) {
+    const char32_t c = NextCharacter(text, i);
+    switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default:
+      if (IsControlCharacter(c)) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+        out += escaped;
+      } else {
+        AppendUtf8(out, c);
+      }
+    }
+  }
+  return out + "\"";
 }

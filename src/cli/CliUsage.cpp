@@ -18,6 +18,7 @@ const char* const Program =
     "  comment PROJECT URL TEXT  エントリーにコメントを付ける\n"
     "  make PROJECT OUTPUT   目次の HTML を作る\n"
     "  detect URL            ブログの種類とカテゴリを判定する\n"
+    "  try BLOGTYPE URL      ブログの種類のスクリプトをページで試す\n"
     "\n"
     "共通のオプション:\n"
     "  --data-dir DIR   blog/、template/、db/ のあるフォルダー\n"
@@ -58,6 +59,14 @@ const std::map<std::string, std::string> Commands{
                "  --categories  続けて空行と、最初のブログの種類が見つけたカテゴリを1行に1つ\n"
                "                (名前、タブ、URL) 表示する\n"
                "どれも読めないときは終了コード 1 です。\n"},
+    {"try", "使い方: tocwerk-cli try BLOGTYPE URL [--json]\n"
+            "URL のページを1回取得して、ブログの種類 BLOGTYPE のスクリプトにある関数を1つずつ\n"
+            "そのページで呼び、取得したページの URL (転送の後) と、関数ごとに名前、かかった時間、\n"
+            "結果、GetDate の結果を読んだ日付、結果の中の URL (絶対アドレス)、エラーとその行を表示します。\n"
+            "  --json  1つの JSON オブジェクトで表示する\n"
+            "    {\"url\", \"load_error\", \"functions\": [{\"name\", \"ms\", \"result\", \"date\",\n"
+            "      \"error\": {\"line\", \"message\"}, \"addresses\": [...]}]}\n"
+            "スクリプトのエラーがあったときは終了コード 1、ページを取得できないときも 1 です。\n"},
     {"make", "使い方: tocwerk-cli make PROJECT OUTPUT [--template NAME] [--set NAME=VALUE]... [--wait]\n"
              "目次の HTML ファイル OUTPUT を作ります。\n"
              "  --template NAME   このときだけ使うテンプレート\n"
