@@ -95,6 +95,7 @@ void TFormMain::CreateActionLinks() {
   link(Form->ActionFileSaveAs, &TFormMain::ActionFileSaveAsExecute);
   link(Form->ActionFileClose, &TFormMain::ActionFileCloseExecute);
   link(Form->ActionConfigGeneral, &TFormMain::ActionConfigGeneralExecute);
+  link(Form->ActionBlogTypeTrial, &TFormMain::ActionBlogTypeTrialExecute);
   link(Form->ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
   link(Form->ActionBlogTypeHelp, &TFormMain::ActionBlogTypeHelpExecute);
   link(Form->ActionDownloadEntry, &TFormMain::ActionDownloadEntryExecute);

@@ -76,6 +76,7 @@ public:
 
   // Settings and help.
   void ActionConfigGeneralExecute();
+  void ActionBlogTypeTrialExecute();
   void ActionHelpVersionExecute();
   void ActionBlogTypeHelpExecute();
   void ActionHtmlHelpExecute();
