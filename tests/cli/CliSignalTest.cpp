@@ -233,8 +233,8 @@ TEST(CliSignalTest, AReaderThatGoesAwayCancelsQuietlyAndSaves) {
   EXPECT_LT(saved, 30u) << "the crawl stopped";
 }
 
-// A blog that takes half a minute to answer: a signal ends the detection at once,
-// and init writes no project.
+// A blog that takes half a minute to answer: a signal ends the detection and a
+// blog type's trial at once, and init writes no project.
 TEST(CliSignalTest, ASignalEndsADetectionThatWaitsForTheBlog) {
   TSampleBlogOptions options;
   options.Entries = 3;
@@ -247,6 +247,7 @@ TEST(CliSignalTest, ASignalEndsADetectionThatWaitsForTheBlog) {
   } cases[] = {
       {"detect, SIGINT", {"detect", blog.Url("/"), "--categories"}, SIGINT},
       {"init --detect, SIGTERM", {"init", project, "--url", blog.Url("/"), "--detect"}, SIGTERM},
+      {"try, SIGHUP", {"try", "汎用 (HTML5)", blog.Url("/")}, SIGHUP},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

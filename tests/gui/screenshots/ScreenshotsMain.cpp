@@ -14,18 +14,21 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QRawFont>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "crawl/Tblogconfig.h"
 #include "toc/Ttemplatemanager.h"
 #include "ui/Tcrawldialog.h"
 #include "ui/Tformaboutbox.h"
 #include "ui/Tformblogtypehelp.h"
+#include "ui/Tformblogtypetrial.h"
 #include "ui/Tformcategory.h"
 #include "ui/Tformcomment.h"
 #include "ui/Tformconfiggeneral.h"
@@ -217,6 +220,32 @@ void SaveCrawlDialog(QAction* action, const QString& folder, const QString& name
     throw std::runtime_error(name.toStdString() + " was not shown");
 }
 
+// The workbench after a fetch of the project's top page with the shipped blog type.
+void SaveBlogTypeTrial(TFormMain& window, const QString& folder) {
+  TFormBlogTypeTrial dialog(&window);
+  dialog.SetBlogTypeFolder({}, window.GetSelectedBlogType().GetFileName());
+  dialog.SetUrl(window.GetUi().EditEntryUrl->text());
+  dialog.open();
+  dialog.Fetch();
+  QElapsedTimer timer;
+  timer.start();
+  while (dialog.IsRunning()) {
+    if (timer.elapsed() > 30000)
+      throw std::runtime_error("the workbench did not end its trial");
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+  // The long lists of addresses folded, so that every function shows; the date's row chosen.
+  auto* tree = dialog.findChild<QTreeWidget*>(u"TreeResult"_s);
+  for (const QString& function : {u"GetCategoryList"_s, u"GetEntryList"_s, u"GetEntryUrl"_s})
+    for (QTreeWidgetItem* item : tree->findItems(function, Qt::MatchExactly, 0))
+      item->setExpanded(false);
+  for (QTreeWidgetItem* item : tree->findItems(u"GetDate"_s, Qt::MatchExactly, 0))
+    tree->setCurrentItem(item);
+  Settle();
+  Save(&dialog, folder, u"dialog-blog-type-trial"_s);
+  dialog.close();
+}
+
 void SaveDialogs(TFormMain& window, const QString& folder) {
   {
     TFormCategory dialog(&window);
@@ -248,6 +277,7 @@ void SaveDialogs(TFormMain& window, const QString& folder) {
     dialog.SetBlogConfigs(blogTypes.GetBlogConfigs());
     SaveDialog(dialog, folder, u"dialog-blog-type-help"_s);
   }
+  SaveBlogTypeTrial(window, folder);
   {
     TTemplateManager templates;
     templates.Load();
