@@ -91,11 +91,12 @@ void TFormMain::SelectBlogType(const TBlogConfig& blogType) {
   for (std::size_t index = 0; index < blogTypes.size(); ++index) {
     if (blogTypes[index].GetFileName() != blogType.GetFileName())
       continue;
-    Form->ComboBoxBlogType->setCurrentIndex(static_cast<int>(index));
-    if (static_cast<int>(index) != LoadedBlogTypeIndex) {
-      ComboBoxBlogTypeChange();
-      SetModified(true);
-    }
+    const int row = static_cast<int>(index);
+    if (row == Form->ComboBoxBlogType->currentIndex() && row == LoadedBlogTypeIndex)
+      return;
+    Form->ComboBoxBlogType->setCurrentIndex(row);
+    ComboBoxBlogTypeChange();
+    SetModified(true);
     return;
   }
 }
