@@ -53,7 +53,7 @@ TEST_F(RealBlogDetectTest, TheWindowFindsTheEngineAndItsCategories) {
   });
   form.ButtonDetectBlogType->click();
 
-  EXPECT_EQ(form.ComboBoxBlogType->currentData().toString(), Env("TOCWERK_REALBLOG_TYPE"));
+  EXPECT_EQ(form.ComboBoxBlogType->currentData().toString().toStdString(), Env("TOCWERK_REALBLOG_TYPE").toStdString());
   for (const QString& name : expected)
     EXPECT_TRUE(offered.contains(name)) << "not offered: " << name.toStdString();
   for (const QString& name : offered)
