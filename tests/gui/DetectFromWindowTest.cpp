@@ -110,6 +110,21 @@ TEST_F(DetectFromWindowTest, TheSampleBlogGivesItsTypeAndTheCheckedCategories) {
   }
 }
 
+// A blog type whose script fails is named in the status bar, not dropped unseen.
+TEST_F(DetectFromWindowTest, ABlogTypeWhoseScriptFailsIsNamed) {
+  ServedSample sample(3, 0);
+  const std::string folder = BlogTypes({"ブログA"});
+  WriteFile(folder + "broken.js", "function Detect(page, url) { throw new Error('読めません'); }\n");
+  WriteFile(folder + "broken.ini", "[CONFIG]\nname=壊れた種類\n[SCRIPT]\nfile=broken.js\nlanguage=JScript\n");
+  TFormMain& window = StartWindow(folder);
+  window.GetUi().EditEntryUrl->setText(QString::fromStdString(sample.Url("/")));
+  Rows offered;
+  ChooseCategories(offered, {});
+  window.GetUi().ButtonDetectBlogType->click();
+  EXPECT_EQ(window.GetSelectedBlogType().GetName(), "ブログA");
+  EXPECT_TRUE(Status(window).contains(u"判定できなかった種類: 壊れた種類: "_s)) << Status(window).toStdString();
+}
+
 // Nothing found, nothing read, nothing typed: a message, and the window as it was.
 TEST_F(DetectFromWindowTest, WhenNothingIsFoundNothingChanges) {
   LoopbackServer server([](const HttpRequest& request) -> std::optional<std::string> {
