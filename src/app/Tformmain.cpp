@@ -48,6 +48,7 @@ TFormMain::TFormMain(QWidget* parent)
   CreateActionLinks();
   CreatePopupMenus();
   CreateCommentPage();
+  CreateDetectionStatus();
   WatchProjectControls();
   Form->EditHtmlConf->setColumnWidth(0, 150);
   Form->EditHtmlConf->setColumnWidth(1, 516);
@@ -99,6 +100,7 @@ void TFormMain::CreateActionLinks() {
   link(Form->ActionHelpVersion, &TFormMain::ActionHelpVersionExecute);
   link(Form->ActionBlogTypeHelp, &TFormMain::ActionBlogTypeHelpExecute);
   link(Form->ActionDownloadEntry, &TFormMain::ActionDownloadEntryExecute);
+  link(Form->ActionDetectBlogType, &TFormMain::ActionDetectBlogTypeExecute);
   link(Form->ActionInsertCategory, &TFormMain::ActionInsertCategoryExecute);
   link(Form->ActionUpdateCategory, &TFormMain::ActionUpdateCategoryExecute);
   link(Form->ActionDeleteCategory, &TFormMain::ActionDeleteCategoryExecute);
@@ -110,6 +112,7 @@ void TFormMain::CreateActionLinks() {
 
   BindButton(Form->ButtonBlogTypeHelp, Form->ActionBlogTypeHelp);
   BindButton(Form->ButtonDownloadEntry, Form->ActionDownloadEntry);
+  BindButton(Form->ButtonDetectBlogType, Form->ActionDetectBlogType);
   BindButton(Form->ButtonInsertCategory, Form->ActionInsertCategory);
   BindButton(Form->ButtonUpdateCategory, Form->ActionUpdateCategory);
   BindButton(Form->ButtonDeleteCategory, Form->ActionDeleteCategory);

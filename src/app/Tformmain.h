@@ -9,8 +9,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+class QLabel;
 class QMenu;
 class QTimer;
 class TCommentFilter;
@@ -91,6 +94,9 @@ public:
   // The entry download.
   void ActionDownloadEntryExecute();
 
+  // The blog type and categories from the top page alone.
+  void ActionDetectBlogTypeExecute();
+
   // The comments page.
   void PageControl1Change();
   void ActionCommentEditExecute();
@@ -122,6 +128,12 @@ private:
   void CreateActionLinks();
   void CreatePopupMenus();
   void CreateCommentPage();
+  void CreateDetectionStatus();
+  // The top page's address for a command that reads it, completed with https://
+  // when the user agrees; nullopt when there is none or the user declined.
+  std::optional<std::string> AskTopPageUrl();
+  void SelectBlogType(const TBlogConfig& blogType);
+  void OfferCategories(const std::vector<TCategoryData>& categories);
   // The entry row of the comments table that is selected; -1 for none.
   int SelectedCommentRow() const;
   void ShowCommentCount();
@@ -153,6 +165,8 @@ private:
   std::unique_ptr<Ui::TFormMain> Form;
   QMenu* PopupMenuCategory = nullptr;
   QMenu* PopupMenuComment = nullptr;
+  // The reason of the last detection.
+  QLabel* DetectionStatus = nullptr;
 
   std::string BlogTypeFolder;
   std::string TemplateFolder;

@@ -6,6 +6,7 @@
 #include "ui_Tformmain.h"
 
 #include <QDateTime>
+#include <QLabel>
 
 namespace {
 
@@ -117,6 +118,7 @@ void TFormMain::ApplyProjectSettings(const TProject& project) {
     ComboBoxBlogTypeChange();
   }
   Form->EditEntryUrl->setText(QString::fromStdString(project.GetEntryUrl()));
+  DetectionStatus->clear();
   Form->ListViewCategory->clear();
   for (unsigned index = 0; index < project.GetCategoryCount(); ++index) {
     const TCategoryData category = project.GetCategory(index);

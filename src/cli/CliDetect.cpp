@@ -5,6 +5,7 @@
 #include "cli/CliSignals.h"
 #include "cli/CliText.h"
 #include "crawl/BlogDetector.h"
+#include "net/Turlscheme.h"
 
 #include <algorithm>
 #include <ostream>
@@ -38,6 +39,14 @@ DetectedBlog DetectOrFail(TCliContext& context, const std::string& url, bool wit
 
 }
 
+std::string TopPageUrl(TCliContext& context, const std::string& url) {
+  if (!LacksScheme(url))
+    return url;
+  const std::string completed = WithDefaultScheme(url);
+  context.Err << "tocwerk-cli: URL に https:// を補いました: " << PrintableText(completed) << '\n';
+  return completed;
+}
+
 // A detection that a signal cancelled fails as it would time out; it is told as
 // what it is instead.
 DetectedBlog DetectBlog(TCliContext& context, const std::string& url, bool withCategories) {
@@ -53,7 +62,7 @@ int CommandDetect(TCliContext& context, const std::vector<std::string>& args) {
   const TCliArgs parsed(args, {"categories"}, {});
   if (parsed.Positionals().size() != 1)
     throw TUsageError("ブログのトップページの URL を1つ指定してください。");
-  const DetectedBlog detected = DetectBlog(context, parsed.Positionals().front(), parsed.Flag("categories"));
+  const DetectedBlog detected = DetectBlog(context, TopPageUrl(context, parsed.Positionals().front()), parsed.Flag("categories"));
   for (const DetectedBlogType& type : detected.Types)
     context.Out << Field(type.BlogType.GetName()) << '\t' << Field(type.Reason) << '\n';
   if (parsed.Flag("categories")) {

@@ -181,6 +181,24 @@ TEST_F(CliProjectTest, InitCreatesThenChangesOnlyWhatIsGiven) {
   EXPECT_EQ(project.GetHtmlSettings().size(), 2u);
 }
 
+// Nobody is asked on the command line: an address without a scheme is read as
+// https and the completion is told; one with a scheme of its own is kept.
+TEST_F(CliProjectTest, TopPageAddressesWithoutASchemeAreCompletedWithHttps) {
+  const std::string path = Folder.File("blog.proj");
+  const CliResult init = Cli({"init", path, "--url", " example.com/blog "});
+  ASSERT_EQ(init.Status, 0) << init.Err;
+  EXPECT_EQ(init.Err, "tocwerk-cli: URL に https:// を補いました: https://example.com/blog\n");
+  EXPECT_EQ(Load(path).GetEntryUrl(), "https://example.com/blog");
+
+  const CliResult kept = Cli({"init", path, "--url", "ftp://example.com/blog"});
+  EXPECT_EQ(kept.Err, "");
+  EXPECT_EQ(Load(path).GetEntryUrl(), "ftp://example.com/blog");
+
+  const CliResult detect = Cli({"detect", "127.0.0.1:1/"});
+  EXPECT_EQ(detect.Status, 1);
+  EXPECT_EQ(detect.Err.rfind("tocwerk-cli: URL に https:// を補いました: https://127.0.0.1:1/\n", 0), 0u) << detect.Err;
+}
+
 TEST_F(CliProjectTest, EntriesAsTsvAndJson) {
   const std::string path = MakeProject();
   const CliResult tsv = Cli({"entries", path});

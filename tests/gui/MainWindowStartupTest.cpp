@@ -110,6 +110,7 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
       {form.ActionConfigGeneral, u"全般設定"_s, {}, {}, {form.MenuConfig}},
       {form.ActionHelpVersion, u"バージョン情報(&A)"_s, {}, {}, {form.MenuHelp}},
       {form.ActionBlogTypeHelp, u"ヘルプ(&P)"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},
+      {form.ActionDetectBlogType, u"自動判定(&U)"_s, {}, u"トップページを読んで、ブログの種類とカテゴリを判定します。"_s, {}},
       {form.ActionDownloadEntry, u"取得(&G)"_s, {}, u"ブログにアクセスして、エントリーのURLとタイトルを取得します。"_s, {}},
       {form.ActionInsertCategory, u"追加(&A)"_s, {}, u"カテゴリーを追加します。"_s, {category}},
       {form.ActionUpdateCategory, u"修正(&E)"_s, {}, u"選択しているカテゴリーを修正します。"_s, {category}},
@@ -151,7 +152,7 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
   for (const QString& text : texts)
     if (const QKeySequence letter = QKeySequence::mnemonic(text); !letter.isEmpty())
       letters << letter.toString();
-  EXPECT_EQ(letters.size(), 3 + 3 + 6) << letters.join(u' ').toStdString();
+  EXPECT_EQ(letters.size(), 3 + 3 + 7) << letters.join(u' ').toStdString();
   EXPECT_EQ(letters.removeDuplicates(), 0) << letters.join(u' ').toStdString();
 }
 

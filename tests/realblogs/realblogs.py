@@ -7,7 +7,8 @@ Run through scripts/realblogs, which installs the engines first. Each engine
 builds the blog of truth.json and writes expected.json beside it; then the built
 tocwerk-cli (BUILD_DIR, default build/) crawls it, the engine gets the new
 entries, a new-only crawl and a category crawl follow, and the table of contents
-is made; compare checks every step. With --serve the blogs are only built and
+is made; compare checks every step. The window's 自動判定 is checked too, by
+RealBlogDetectTest in BUILD_DIR/bin/gui_tests (offscreen). With --serve the blogs are only built and
 served until Ctrl-C or SIGTERM. --blog-type reads every blog with the blog type NAME
 instead of the engine's own.
 """
@@ -220,6 +221,7 @@ class Result:
     def __init__(self, name):
         self.name = name
         self.detected = "-"
+        self.window = "-"
         self.entries = "-"
         self.categories = "-"
         self.new_only = "-"
@@ -228,7 +230,7 @@ class Result:
         self.failed = False
 
     def row(self):
-        return [self.name, self.detected, self.entries, self.categories, self.new_only, self.make, self.remark]
+        return [self.name, self.detected, self.window, self.entries, self.categories, self.new_only, self.make, self.remark]
 
 
 def compare(expected_path, entries_path, name, stage, new, categories, log):
@@ -260,7 +262,30 @@ def entries_json(cli, project, path, log):
     return True
 
 
-def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep, forced=False):
+def window_check(gui_tests, expected, blog_type, log):
+    """The window's 自動判定 on the top page: the blog type it selects and the
+    categories it offers; "ok", "FAIL" or why it did not run."""
+    if not os.access(gui_tests, os.X_OK):
+        return "skipped"
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", TZ="Asia/Tokyo",
+               TOCWERK_REALBLOG_URL=expected["top"], TOCWERK_REALBLOG_TYPE=blog_type,
+               TOCWERK_REALBLOG_CATEGORIES=json.dumps([c["name"] for c in expected["categories"]]),
+               TOCWERK_REALBLOG_EXTRA_CATEGORIES=json.dumps([c["name"] for c in expected["extra_categories"]]))
+    try:
+        done = subprocess.run([gui_tests, "--gtest_filter=RealBlogDetectTest.*"], env=env, capture_output=True,
+                              text=True, timeout=300)
+        status, out = done.returncode, done.stdout + done.stderr
+    except subprocess.TimeoutExpired as timeout:
+        status, out = -1, "timed out after %d s" % timeout.timeout
+    with open(log, "a", encoding="utf-8") as f:
+        f.write("gui_tests RealBlogDetectTest: exit %d\n%s\n" % (status, out))
+    if status != 0:
+        failures = [line for line in out.splitlines() if "Failure" in line or "Expected" in line or "Which is" in line]
+        say("  window: " + (" | ".join(failures[:6]) or out.strip()[-300:]))
+    return ok_text(status == 0)
+
+
+def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep, forced=False, gui_tests=None):
     """The crawl, new-only crawl, category crawl and make steps; fills result. A forced
     blog type (--blog-type) reads the blog whatever detect picks."""
     name = engine.name
@@ -288,6 +313,9 @@ def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep, 
         if not ok:
             say("  detect: expected %s and %s; got %s" % (blog_type, [c["name"] for c in categories],
                                                        (out + err).strip()[:500]))
+        # The window reads the blog types beside the program: not those of another data folder.
+        own_types = forced or os.environ.get("TOCWERK_DATA_DIR")
+        result.window = "skipped" if own_types or not gui_tests else window_check(gui_tests, expected, blog_type, log)
         init = ["init", project, "--url", expected["top"], "--detect"]
         if forced:
             init += ["--blog-type", blog_type]
@@ -336,7 +364,7 @@ def crawl_engine(cli, engine, blog_type, expected, expected_path, result, keep, 
     result.make = ok_text(made)
     shutil.copy(entries_path, os.path.join(keep, "entries.json")) if os.path.exists(entries_path) else None
     result.failed = "FAIL" in (result.entries, result.new_only, result.categories, result.make) \
-        or result.detected == "no"
+        or result.detected == "no" or result.window == "FAIL"
 
 
 QUOTE_REFERENCE = re.compile(r"&(#39|#x27|apos|#34|#x22|quot);", re.IGNORECASE)
@@ -380,7 +408,7 @@ def start_engine(name, cls, kwargs, blog_type, truth, work):
 
 
 def print_table(results):
-    header = ["engine", "detected?", "entries ok", "categories ok", "new-only ok", "make ok", ""]
+    header = ["engine", "detected?", "window", "entries ok", "categories ok", "new-only ok", "make ok", ""]
     rows = [header] + [r.row() for r in results]
     widths = [max(len(row[i]) for row in rows) for i in range(len(header) - 1)]
     say("")
@@ -416,6 +444,7 @@ def main(argv):
     if not os.path.isabs(build_dir):
         build_dir = os.path.join(REPO, build_dir)
     cli_path = os.path.join(build_dir, "bin", "tocwerk-cli")
+    gui_tests = os.path.join(build_dir, "bin", "gui_tests")
     if not serve and not os.access(cli_path, os.X_OK):
         common.warn("realblogs: %s is missing: build Tocwerk first (scripts/setup); this script does not build it"
                     % cli_path)
@@ -461,7 +490,7 @@ def main(argv):
                 continue
             try:
                 crawl_engine(Cli(cli_path, engine.work), engine, blog_type, expected, expected_path, result, keep,
-                             forced=forced_type is not None)
+                             forced=forced_type is not None, gui_tests=gui_tests)
             except common.EngineError as why:
                 result.remark = str(why).splitlines()[0][:120]
                 result.failed = True

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -31,6 +33,7 @@
 #include "ui/Tformblogtypetrial.h"
 #include "ui/Tformcategory.h"
 #include "ui/Tformcomment.h"
+#include "ui/Tformdetectcategories.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tformdownloadentry.h"
 #include "ui/Tformdownloadcategory.h"
@@ -291,6 +294,35 @@ void SaveDialogs(TFormMain& window, const QString& folder) {
   }
 }
 
+// 自動判定 on page 1: before it with only the top page typed, the choice of the
+// categories it found, and the page after it with the reason in the status bar.
+void SaveDetection(TFormMain& window, const QString& folder) {
+  Ui::TFormMain& form = window.GetUi();
+  form.PageControl1->setCurrentIndex(0);
+  form.ComboBoxBlogType->setCurrentIndex(-1);
+  form.ListViewCategory->clear();
+  Settle();
+  Save(&window, folder, u"main-page1-detect-before"_s);
+  bool shown = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<TFormDetectCategories*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible())
+      return;
+    watch.stop();
+    shown = true;
+    Settle();
+    Save(dialog, folder, u"dialog-detect-categories"_s);
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  watch.start(50);
+  form.ActionDetectBlogType->trigger();
+  if (!shown)
+    throw std::runtime_error("自動判定 offered no categories");
+  Settle();
+  Save(&window, folder, u"main-page1-detect-after"_s);
+}
+
 }
 
 int main(int argc, char** argv) {
@@ -321,6 +353,7 @@ int main(int argc, char** argv) {
     SaveRunningNotices(window, arguments.at(2));
     SaveValueDropDown(window, arguments.at(2));
     SaveDialogs(window, arguments.at(2));
+    SaveDetection(window, arguments.at(2));
     if (refused.AnyRefused())
       return 1;
   } catch (const std::exception& error) {
