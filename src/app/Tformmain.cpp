@@ -163,7 +163,7 @@ bool TFormMain::RunCommand(const std::function<void()>& command) {
 void TFormMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!StartupQueued) {
-    // Now that the frame is known, where the platform tells it.
+    // Again, now that the platform may tell the frame around the window.
     FitIntoScreen(*this);
     StartupQueued = true;
     QTimer::singleShot(0, this, &TFormMain::StartupIdle);
