@@ -37,3 +37,12 @@ void FitIntoScreen(QWidget& window) {
   if (inside != corner)
     window.move(inside);
 }
+
+void CentreOverParent(QWidget& dialog) {
+  const QWidget* parent = dialog.parentWidget();
+  if (!parent)
+    return;
+  const QRect frame = dialog.frameGeometry();
+  dialog.move(parent->window()->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+  FitIntoScreen(dialog);
+}

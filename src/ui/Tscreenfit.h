@@ -7,3 +7,7 @@ class QWidget;
 // size meant for a smaller scale) is out of reach. A window whose minimum size is
 // larger keeps its top left corner on the screen.
 void FitIntoScreen(QWidget& window);
+
+// Centres a dialog over its parent window, as Qt does when it shows it, for a
+// dialog whose size changes after that.
+void CentreOverParent(QWidget& dialog);
