@@ -16,7 +16,8 @@
 namespace {
 
 constexpr int GridMargin = 4;
-// The widths a path, a date and a few category names need in the program's font.
+// The starting widths of the URL, date, title and category columns: a path, a
+// date, a short title and a few category names in the program's font.
 constexpr int DefaultWidths[] = {120, 70, 150, 70};
 constexpr int CommentMinWidth = 150;
 // Laying out every title of a large project takes seconds; the widest is among
