@@ -1,14 +1,17 @@
 #include "app/Tformmain.h"
 
+#include "app/Twindowstate.h"
 #include "net/Tappconfig.h"
 #include "store/Tkappfolder.h"
 #include "toc/Tgenerationdb.h"
 #include "ui/ShownText.h"
 #include "ui/ShownTextDelegate.h"
 #include "ui/Tchoicedelegate.h"
+#include "ui/Tcommentcolumns.h"
 #include "ui/Tformconfiggeneral.h"
 #include "ui/Tlistpopupmenu.h"
 #include "ui/Tprompts.h"
+#include "ui/Tscreenfit.h"
 #include "ui_Tformmain.h"
 
 #include <QCloseEvent>
@@ -18,7 +21,6 @@
 #include <QStyle>
 #include <QTimer>
 
-#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -27,7 +29,6 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QString ApplicationTitle = u"Tocwerk"_s;
-constexpr int CommentGridMargin = 4;
 
 // A page button shows its action and runs it; the action keeps the one caption,
 // picture and hint that the menus and pop-ups use too.
@@ -50,14 +51,9 @@ TFormMain::TFormMain(QWidget* parent)
   CreateCommentPage();
   CreateDetectionStatus();
   WatchProjectControls();
-  Form->EditHtmlConf->setColumnWidth(0, 150);
-  Form->EditHtmlConf->setColumnWidth(1, 516);
-  // No narrower than a column's title: the widths were chosen for a smaller font
-  // than the Japanese one used here.
-  const int gridWidths[] = {50, 70, 150, 50};
-  QHeaderView* gridHeader = Form->GridComment->horizontalHeader();
-  for (int column = 0; column < 4; ++column)
-    Form->GridComment->setColumnWidth(column, std::max(gridWidths[column], gridHeader->sectionSizeHint(column)));
+  // The values take what the names leave: no scroll bar to reach their column.
+  Form->EditHtmlConf->horizontalHeader()->setStretchLastSection(true);
+  CommentColumns::SetDefaultWidths(*Form->GridComment);
   Form->ListViewCategory->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   Form->ListViewCategory->setItemDelegate(new TShownTextDelegate(Form->ListViewCategory));
   Form->EditHtmlConf->setItemDelegate(new TChoiceDelegate(Form->EditHtmlConf));
@@ -67,6 +63,7 @@ TFormMain::TFormMain(QWidget* parent)
   Form->EditEntryUrl->setAttribute(Qt::WA_InputMethodEnabled, false);
   UpdateCaption("");
   Form->PageControl1->setCurrentIndex(0);
+  WindowState::Restore(*this, *Form->GridComment);
 }
 
 TFormMain::~TFormMain() {
@@ -170,6 +167,8 @@ bool TFormMain::RunCommand(const std::function<void()>& command) {
 void TFormMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!StartupQueued) {
+    // Again, now that the platform may tell the frame around the window.
+    FitIntoScreen(*this);
     StartupQueued = true;
     QTimer::singleShot(0, this, &TFormMain::StartupIdle);
   }
@@ -268,11 +267,7 @@ void TFormMain::ComboBoxBlogTypeChange() {
 }
 
 void TFormMain::FormResize() {
-  QTableView* grid = Form->GridComment;
-  int rest = grid->viewport()->width() - CommentGridMargin;
-  for (int column = 0; column < 4; ++column)
-    rest -= grid->columnWidth(column);
-  grid->setColumnWidth(4, std::max(rest, grid->horizontalHeader()->minimumSectionSize()));
+  CommentColumns::Fit(*Form->GridComment, WidestTitle);
 }
 
 void TFormMain::resizeEvent(QResizeEvent* event) {
@@ -304,6 +299,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     return;
   }
   LeaveTemplateProgramsRunning();
+  WindowState::Save(*this, *Form->GridComment);
   FormClose();
   event->accept();
 }

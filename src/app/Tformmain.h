@@ -187,6 +187,8 @@ private:
   TCommentListModel* CommentList = nullptr;
   TCommentFilter* CommentFilter = nullptr;
   QTimer* CommentFilterDelay = nullptr;
+  // The width that shows the loaded entries' longest title whole.
+  int WidestTitle = 0;
   TTemplateManager Templates;
   TBlogConfigManager BlogTypes;
   std::unique_ptr<TProjectDb> Db;

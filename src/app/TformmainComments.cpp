@@ -3,6 +3,7 @@
 #include "store/Tcomment.h"
 #include "store/Tentry.h"
 #include "ui/Tbusycursor.h"
+#include "ui/Tcommentcolumns.h"
 #include "ui/Tcommentdelegate.h"
 #include "ui/Tcommentfilter.h"
 #include "ui/Tcommentlistmodel.h"
@@ -24,6 +25,7 @@ using namespace Qt::StringLiterals;
 // quickly filters a large table once.
 constexpr int CommentFilterDelayMs = 200;
 constexpr int CommentLines = 2;
+constexpr int CountLabelSlack = 4;
 
 }
 
@@ -49,6 +51,7 @@ void TFormMain::CreateCommentPage() {
   connect(CommentFilter, &QAbstractItemModel::layoutChanged, this, &TFormMain::ShowCommentCount);
   connect(CommentFilter, &QAbstractItemModel::rowsInserted, this, &TFormMain::ShowCommentCount);
   connect(CommentFilter, &QAbstractItemModel::rowsRemoved, this, &TFormMain::ShowCommentCount);
+  Form->LabelCommentCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   ShowCommentCount();
 }
 
@@ -61,6 +64,8 @@ void TFormMain::PageControl1Change() {
   TBusyCursor busy;
   std::vector<TEntry> entries = LoadEntries(*Db);
   CommentList->Load(std::move(entries), LoadCategories(*Db));
+  WidestTitle = CommentColumns::WidestTitle(*Form->GridComment, *CommentList);
+  FormResize();
 }
 
 // A download started from the menu while the page shows lists what it read at once.
@@ -107,4 +112,9 @@ void TFormMain::ShowCommentCount() {
   const int entries = CommentList->GetEntryCount();
   const int shown = std::min(CommentFilter->rowCount(), entries);
   Form->LabelCommentCount->setText(u"%1 件中 %2 件"_s.arg(entries).arg(shown));
+  // As wide as the count of every entry, so that the filter box keeps its width
+  // while its words change the count.
+  const QString widest = u"%1 件中 %1 件"_s.arg(QString(QString::number(entries).size(), u'8'));
+  Form->LabelCommentCount->setMinimumWidth(Form->LabelCommentCount->fontMetrics().horizontalAdvance(widest) +
+                                           CountLabelSlack);
 }

@@ -11,6 +11,7 @@
 
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -19,6 +20,10 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QString HtmlFilter = u"HTMLファイル (*.htm *.html);;すべてのファイル (*)"_s;
+
+// The names' column fits the longest name within these; the values take the rest.
+constexpr int NameMinWidth = 150;
+constexpr int NameMaxWidth = 250;
 
 // The save dialog starts from the file chosen last in this run.
 QString LastOutputFile;
@@ -51,6 +56,8 @@ void ShowSettingRows(QTableWidget& editor, const TTemplateSettingRows& rows, con
     editor.setItem(row, 1, ValueItem(setting, htmlTemplate));
     ++row;
   }
+  editor.resizeColumnToContents(0);
+  editor.setColumnWidth(0, std::clamp(editor.columnWidth(0), NameMinWidth, NameMaxWidth));
 }
 
 TTemplateSettingRows ReadSettingRows(const QTableWidget& editor) {

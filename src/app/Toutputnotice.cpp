@@ -2,10 +2,10 @@
 
 #include "ui/ShownText.h"
 #include "ui/Tbrowserlauncher.h"
+#include "ui/Telidedlabel.h"
 
 #include <QDir>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -14,11 +14,10 @@ using namespace Qt::StringLiterals;
 // notice, and the button with it, while the pointer is on the button.
 TOutputNotice::TOutputNotice(QWidget* parent) : QWidget(parent) {
   setObjectName(u"OutputNotice"_s);
-  Text = new QLabel(this);
+  // A long path is cut in its middle rather than widening the window.
+  Text = new TElidedLabel(this);
   Text->setObjectName(u"LabelOutputNotice"_s);
   Text->setTextFormat(Qt::PlainText);
-  // A long path is clipped rather than widening the window.
-  Text->setMinimumWidth(1);
   StopButton = new QPushButton(u"中止"_s, this);
   StopButton->setObjectName(u"ButtonStopTemplate"_s);
   StopButton->setToolTip(u"テンプレートプログラムを終了させます。"_s);
@@ -55,6 +54,6 @@ void TOutputNotice::ShowDone(const QString& outputFile) {
 
 void TOutputNotice::Show(const QString& text, const QString& outputFile) {
   OutputFile = outputFile;
-  Text->setText(text + ShownText(QDir::toNativeSeparators(outputFile)));
+  Text->SetFullText(text + ShownText(QDir::toNativeSeparators(outputFile)));
   show();
 }

@@ -3,9 +3,9 @@
 #include <QString>
 #include <QWidget>
 
-class QLabel;
 class QPushButton;
 class TBrowserLauncher;
+class TElidedLabel;
 
 // The status bar's word on one make run: that the template program runs, with a
 // button that stops it, then that it wrote the file, with a button that opens the
@@ -26,7 +26,7 @@ signals:
 private:
   void Show(const QString& text, const QString& outputFile);
 
-  QLabel* Text = nullptr;
+  TElidedLabel* Text = nullptr;
   QPushButton* StopButton = nullptr;
   QPushButton* OpenButton = nullptr;
   TBrowserLauncher* Browser = nullptr;

@@ -4,6 +4,8 @@
 #include "store/Tkdatetime.h"
 #include "ui/ShownText.h"
 
+#include <QUrl>
+
 #include <algorithm>
 #include <utility>
 
@@ -12,6 +14,16 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const QString ColumnTitles[] = {u"URL"_s, u"日付"_s, u"タイトル"_s, u"カテゴリー"_s, u"コメント"_s};
+
+// Every entry is on the one blog, so the column shows what tells them apart; an
+// address that is not a full URL shows whole.
+QString AddressInSite(const QString& url) {
+  const QUrl parsed(url);
+  if (!parsed.isValid() || parsed.host().isEmpty())
+    return url;
+  const QString rest = parsed.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+  return rest.isEmpty() ? u"/"_s : rest;
+}
 
 }
 
@@ -74,7 +86,9 @@ QVariant TCommentListModel::data(const QModelIndex& index, int role) const {
   if (!entry || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
     return {};
   const QString shown = ShownText(CellText(*entry, index.column()));
-  return role == Qt::ToolTipRole ? ShownToolTip(shown) : shown;
+  if (role == Qt::ToolTipRole)
+    return ShownToolTip(shown);
+  return index.column() == ColumnUrl ? AddressInSite(shown) : shown;
 }
 
 QVariant TCommentListModel::headerData(int section, Qt::Orientation orientation, int role) const {

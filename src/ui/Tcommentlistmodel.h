@@ -16,7 +16,8 @@
 QString FoldedForSearch(const QString& text);
 
 // The comments page's table: one row per loaded entry with its URL, date, title,
-// category names and comment, drawn from the lists it holds. A project without
+// category names and comment, drawn from the lists it holds. The URL cell shows
+// the address without its site; its tooltip shows it whole. A project without
 // entries still shows one empty row, which stands for no entry.
 class TCommentListModel : public QAbstractTableModel {
   Q_OBJECT

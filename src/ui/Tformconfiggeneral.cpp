@@ -1,9 +1,11 @@
 #include "ui/Tformconfiggeneral.h"
 
 #include "net/Tappconfig.h"
+#include "ui/Tscreenfit.h"
 #include "ui_Tformconfiggeneral.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 #include <initializer_list>
 
@@ -39,6 +41,13 @@ TFormConfigGeneral::TFormConfigGeneral(QWidget* parent)
 }
 
 TFormConfigGeneral::~TFormConfigGeneral() = default;
+
+// The tab page tells its full size only once it is shown, and the dialog grows
+// then: it is centred over the window again at that size.
+void TFormConfigGeneral::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  QTimer::singleShot(0, this, [this] { CentreOverParent(*this); });
+}
 
 void TFormConfigGeneral::RadioButtonUseProxy1Click() {
   const bool manual = Form->RadioButtonUseProxy2->isChecked();

@@ -17,6 +17,9 @@ public:
   explicit TFormConfigGeneral(QWidget* parent = nullptr);
   ~TFormConfigGeneral() override;
 
+protected:
+  void showEvent(QShowEvent* event) override;
+
 private:
   void RadioButtonUseProxy1Click();
   void BtnOKClick();

@@ -6,6 +6,7 @@
 #include "ServedSample.h"
 
 #include "app/Toutputnotice.h"
+#include "ui/Telidedlabel.h"
 #include "ui/Tformdownloadentry.h"
 
 #include <QLabel>
@@ -20,8 +21,8 @@ using namespace Qt::StringLiterals;
 class HtmlPageMakeTest : public MainWindowFixture {
 protected:
   static QString NoticeText(TFormMain& window) {
-    const auto* label = window.findChild<QLabel*>(u"LabelOutputNotice"_s);
-    return label ? label->text() : QString();
+    const auto* label = window.findChild<TElidedLabel*>(u"LabelOutputNotice"_s);
+    return label ? label->GetFullText() : QString();
   }
 
   static void SetValue(Ui::TFormMain& form, const QString& name, const QString& value) {

@@ -5,6 +5,7 @@
 #include "ModalDialogs.h"
 
 #include "app/Toutputnotice.h"
+#include "ui/Telidedlabel.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -62,13 +63,13 @@ protected:
 
   static TOutputNotice* NoticeFor(TFormMain& window, const std::string& output) {
     for (TOutputNotice* notice : Notices(window))
-      if (notice->findChild<QLabel*>(u"LabelOutputNotice"_s)->text().contains(QString::fromStdString(output)))
+      if (notice->findChild<TElidedLabel*>(u"LabelOutputNotice"_s)->GetFullText().contains(QString::fromStdString(output)))
         return notice;
     return nullptr;
   }
 
   static QString TextOf(TOutputNotice* notice) {
-    return notice ? notice->findChild<QLabel*>(u"LabelOutputNotice"_s)->text() : QString();
+    return notice ? notice->findChild<TElidedLabel*>(u"LabelOutputNotice"_s)->GetFullText() : QString();
   }
 
   // The pid a program wrote into this file, once it is there.

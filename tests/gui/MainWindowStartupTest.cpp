@@ -1,5 +1,6 @@
 // The window as it starts: its lists, its new project, its commands and caption.
 #include "MainWindowFixture.h"
+#include "ModalDialogs.h"
 
 #include "net/Tappconfig.h"
 
@@ -7,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QKeySequence>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
@@ -107,7 +109,7 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
       {form.ActionFileSave, u"上書き保存(&S)"_s, u"Ctrl+S"_s, {}, {form.MenuFile, form.ControlBar1}},
       {form.ActionFileSaveAs, u"名前を付けて保存(&A)"_s, {}, {}, {form.MenuFile}},
       {form.ActionFileClose, u"閉じる(&X)"_s, u"Ctrl+Q"_s, {}, {form.MenuFile}},
-      {form.ActionConfigGeneral, u"全般設定"_s, {}, {}, {form.MenuConfig}},
+      {form.ActionConfigGeneral, u"全般設定(&G)"_s, {}, {}, {form.MenuConfig}},
       {form.ActionHelpVersion, u"バージョン情報(&A)"_s, {}, {}, {form.MenuHelp}},
       {form.ActionBlogTypeHelp, u"ヘルプ(&P)"_s, {}, u"ブログの種類のヘルプを表示します。"_s, {}},
       {form.ActionDetectBlogType, u"自動判定(&U)"_s, {}, u"トップページを読んで、ブログの種類とカテゴリを判定します。"_s, {}},
@@ -119,7 +121,7 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
       {form.ActionCommentEdit, u"編集"_s, {}, {}, {comment}},
       {form.ActionCommentOpenUrl, u"URLを開く"_s, {}, {}, {comment}},
       {form.ActionHtmlMake, u"ファイル作成(&S)"_s, {}, {}, {}},
-      {form.ActionHtmlHelp, u"ヘルプ"_s, {}, {}, {}},
+      {form.ActionHtmlHelp, u"ヘルプ(&I)"_s, {}, {}, {}},
   };
   for (const Row& row : table) {
     SCOPED_TRACE(row.Caption.toStdString());
@@ -142,33 +144,42 @@ TEST_F(MainWindowStartupTest, EveryActionHasItsCaptionShortcutHintAndPlaces) {
   for (int page = 0; page < pages.size(); ++page)
     EXPECT_EQ(form.PageControl1->tabText(page), pages[page]);
 
-  // Alt and a letter: on the first page each letter reaches one menu, tab or button.
+  // Alt and a letter: each letter reaches one menu, tab, label or button of the
+  // window, whichever page shows.
   QStringList texts = pages;
   for (const QAction* menu : window.menuBar()->actions())
     texts << menu->text();
-  for (const QAbstractButton* button : form.TabSheetUrl->findChildren<QAbstractButton*>())
+  for (const QAbstractButton* button : form.PageControl1->findChildren<QAbstractButton*>())
     texts << button->text();
+  for (const QLabel* label : form.PageControl1->findChildren<QLabel*>())
+    texts << label->text();
   QStringList letters;
   for (const QString& text : texts)
     if (const QKeySequence letter = QKeySequence::mnemonic(text); !letter.isEmpty())
       letters << letter.toString();
-  EXPECT_EQ(letters.size(), 3 + 3 + 7) << letters.join(u' ').toStdString();
+  EXPECT_EQ(letters.size(), 3 + 3 + 7 + 1 + 3) << letters.join(u' ').toStdString();
   EXPECT_EQ(letters.removeDuplicates(), 0) << letters.join(u' ').toStdString();
-}
-
-TEST_F(MainWindowStartupTest, EveryTitleIsWholeAndTheCommentColumnTakesTheRestOnEveryResize) {
-  TFormMain& window = StartWindow();
-  QTableView* grid = window.GetUi().GridComment;
-  grid->setColumnWidth(2, 200);
-  window.GetUi().PageControl1->setCurrentIndex(1);
-  for (const QSize size : {QSize(691, 593), QSize(1000, 700), QSize(800, 600)}) {
-    window.resize(size);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return grid->viewport()->width() > 400; }));
-    EXPECT_EQ(grid->columnWidth(0), 50);
-    EXPECT_EQ(grid->columnWidth(2), 200) << "a width the user gave is kept";
-    const int category = grid->columnWidth(3);
-    EXPECT_GE(category, grid->horizontalHeader()->sectionSizeHint(3)) << "its title is whole";
-    EXPECT_EQ(grid->columnWidth(4), grid->viewport()->width() - 50 - 70 - 200 - category - 4);
+  for (QMenu* menu : {form.MenuFile, form.MenuConfig, form.MenuHelp}) {
+    QStringList items;
+    for (const QAction* action : menu->actions())
+      if (!action->isSeparator())
+        items << QKeySequence::mnemonic(action->text()).toString();
+    EXPECT_FALSE(items.contains(QString())) << menu->title().toStdString();
+    EXPECT_EQ(items.removeDuplicates(), 0) << menu->title().toStdString();
+  }
+  for (const auto& [page, key] : {std::pair(0, Qt::Key_P), std::pair(2, Qt::Key_I)}) {
+    form.PageControl1->setCurrentIndex(page);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QString opened;
+    WhenShown<QDialog>([&opened](QDialog& dialog) {
+      opened = QString::fromLatin1(dialog.metaObject()->className());
+      dialog.close();
+    });
+    // The button is pressed for a moment before it clicks.
+    QTest::keyClick(window.windowHandle(), key, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&opened] { return !opened.isEmpty(); }, 2000));
+    EXPECT_EQ(opened, page == 0 ? u"TFormBlogTypeHelp"_s : u"TFormHtmlTemplateHelp"_s);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "store/Tcomment.h"
 #include "store/Tentry.h"
 #include "store/Tkcategorytext.h"
+#include "ui/Telidedlabel.h"
 #include "ui/Tformcomment.h"
 #include "ui/Tformdownloadentry.h"
 
@@ -122,8 +123,9 @@ protected:
     places.push_back({"output notice", [&window](int, const QString& text) {
                         TOutputNotice notice(&window);
                         notice.ShowDone(text);
-                        const auto* label = notice.findChild<QLabel*>(u"LabelOutputNotice"_s);
-                        return Seen{label->text().mid(label->text().indexOf(u": "_s) + 2), label->textFormat(),
+                        const auto* label = notice.findChild<TElidedLabel*>(u"LabelOutputNotice"_s);
+                        const QString& shown = label->GetFullText();
+                        return Seen{shown.mid(shown.indexOf(u": "_s) + 2), label->textFormat(),
                                     notice.minimumSizeHint().width()};
                       }});
     places.push_back({"crawl dialog's address", [](int, const QString& text) {

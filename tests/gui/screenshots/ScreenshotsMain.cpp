@@ -40,6 +40,8 @@
 #include "ui/Tformhtmltemplatehelp.h"
 #include "ui/Tformmakinghtmlstatus.h"
 
+#include "support/ClosedPort.h"
+
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -249,6 +251,16 @@ void SaveBlogTypeTrial(TFormMain& window, const QString& folder) {
   dialog.close();
 }
 
+// The entry crawl of an address on loopback where nothing listens: its log shows
+// the network's message in Japanese.
+void SaveNetworkError(TFormMain& window, const QString& folder) {
+  QLineEdit* address = window.GetUi().EditEntryUrl;
+  const QString blog = address->text();
+  address->setText(u"http://127.0.0.1:%1/"_s.arg(ClosedPort()));
+  SaveCrawlDialog(window.GetUi().ActionDownloadEntry, folder, u"dialog-network-error"_s);
+  address->setText(blog);
+}
+
 void SaveDialogs(TFormMain& window, const QString& folder) {
   {
     TFormCategory dialog(&window);
@@ -269,6 +281,7 @@ void SaveDialogs(TFormMain& window, const QString& folder) {
   }
   SaveCrawlDialog(window.GetUi().ActionDownloadEntry, folder, u"dialog-download-entry"_s);
   SaveCrawlDialog(window.GetUi().ActionDownloadCategory, folder, u"dialog-download-category"_s);
+  SaveNetworkError(window, folder);
   {
     TFormMakingHtmlStatus dialog(&window);
     Save(&dialog, folder, u"dialog-making-html-status"_s);

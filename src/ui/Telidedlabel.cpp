@@ -1,0 +1,30 @@
+#include "ui/Telidedlabel.h"
+
+#include <QResizeEvent>
+
+void TElidedLabel::SetFullText(const QString& text) {
+  FullText = text;
+  updateGeometry();
+  Elide();
+}
+
+QSize TElidedLabel::sizeHint() const {
+  const QMargins margins = contentsMargins();
+  return {fontMetrics().horizontalAdvance(FullText) + margins.left() + margins.right() + 2 * margin(),
+          QLabel::sizeHint().height()};
+}
+
+QSize TElidedLabel::minimumSizeHint() const {
+  return {1, QLabel::minimumSizeHint().height()};
+}
+
+void TElidedLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  Elide();
+}
+
+void TElidedLabel::Elide() {
+  const QString shown = fontMetrics().elidedText(FullText, Qt::ElideMiddle, contentsRect().width() - 2 * margin());
+  setText(shown);
+  setToolTip(shown == FullText ? QString() : FullText);
+}

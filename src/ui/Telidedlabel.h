@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+
+// A one-line label that shows as much of its text as its width allows, the
+// middle left out for "…" (a path keeps its file name), and the whole text in its
+// tooltip while it is cut. It asks for the whole text's width and makes do with
+// less.
+class TElidedLabel : public QLabel {
+  Q_OBJECT
+
+public:
+  using QLabel::QLabel;
+
+  void SetFullText(const QString& text);
+  const QString& GetFullText() const { return FullText; }
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  void Elide();
+
+  QString FullText;
+};

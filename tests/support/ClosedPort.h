@@ -1,0 +1,20 @@
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// A port on loopback where nothing listens: bound for a moment to learn a free
+// one, then closed, so that a connection is refused.
+inline int ClosedPort() {
+  const int bound = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(bound, reinterpret_cast<sockaddr*>(&address), &length);
+  close(bound);
+  return ntohs(address.sin_port);
+}
