@@ -14,6 +14,7 @@
 #include <vector>
 
 class QLabel;
+class TElidedLabel;
 class QMenu;
 class QTimer;
 class TCommentFilter;
@@ -166,7 +167,7 @@ private:
   QMenu* PopupMenuCategory = nullptr;
   QMenu* PopupMenuComment = nullptr;
   // The reason of the last detection.
-  QLabel* DetectionStatus = nullptr;
+  TElidedLabel* DetectionStatus = nullptr;
 
   std::string BlogTypeFolder;
   std::string TemplateFolder;

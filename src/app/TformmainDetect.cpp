@@ -2,11 +2,11 @@
 
 #include "ui/ShownText.h"
 #include "ui/Tdetectdialog.h"
+#include "ui/Telidedlabel.h"
 #include "ui/Tformdetectcategories.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
-#include <QLabel>
 #include <QStatusBar>
 
 namespace {
@@ -54,10 +54,11 @@ QString ReplaceQuestion(int found, int listed) {
 // Added here rather than in the form: a label of the status bar's own, which
 // the status tips of the controls hide for a moment only.
 void TFormMain::CreateDetectionStatus() {
-  DetectionStatus = new QLabel(this);
+  DetectionStatus = new TElidedLabel(this);
   DetectionStatus->setObjectName(u"LabelDetection"_s);
   DetectionStatus->setTextFormat(Qt::PlainText);
-  statusBar()->addWidget(DetectionStatus, 1);
+  // No stretch: the notices of running templates beside it take the rest.
+  statusBar()->addWidget(DetectionStatus);
 }
 
 void TFormMain::ActionDetectBlogTypeExecute() {
@@ -77,8 +78,8 @@ void TFormMain::ActionDetectBlogTypeExecute() {
     return;
   }
   SelectBlogType(found.Types.front().BlogType);
-  DetectionStatus->setText(StatusText(found));
-  DetectionStatus->setToolTip(ShownText(found.Types.front().Reason) + FailedTypes(found.Errors));
+  DetectionStatus->SetFullText(StatusText(found),
+                               ShownText(found.Types.front().Reason) + FailedTypes(found.Errors));
   if (!found.CategoryError.empty())
     TPrompts::Get().Message(this, TPrompts::Icon::Warning,
                             u"カテゴリの一覧を読めませんでした。\n"_s + QString::fromStdString(found.CategoryError));

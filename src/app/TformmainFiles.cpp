@@ -2,11 +2,11 @@
 
 #include "store/Tkworkcopy.h"
 #include "ui/Tbusycursor.h"
+#include "ui/Telidedlabel.h"
 #include "ui/Tprompts.h"
 #include "ui_Tformmain.h"
 
 #include <QDateTime>
-#include <QLabel>
 
 namespace {
 
@@ -118,7 +118,7 @@ void TFormMain::ApplyProjectSettings(const TProject& project) {
     ComboBoxBlogTypeChange();
   }
   Form->EditEntryUrl->setText(QString::fromStdString(project.GetEntryUrl()));
-  DetectionStatus->clear();
+  DetectionStatus->SetFullText(QString());
   Form->ListViewCategory->clear();
   for (unsigned index = 0; index < project.GetCategoryCount(); ++index) {
     const TCategoryData category = project.GetCategory(index);

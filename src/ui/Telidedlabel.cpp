@@ -1,9 +1,12 @@
 #include "ui/Telidedlabel.h"
 
+#include "ui/ShownText.h"
+
 #include <QResizeEvent>
 
-void TElidedLabel::SetFullText(const QString& text) {
+void TElidedLabel::SetFullText(const QString& text, const QString& toolTip) {
   FullText = text;
+  OwnToolTip = toolTip;
   updateGeometry();
   Elide();
 }
@@ -26,5 +29,6 @@ void TElidedLabel::resizeEvent(QResizeEvent* event) {
 void TElidedLabel::Elide() {
   const QString shown = fontMetrics().elidedText(FullText, Qt::ElideMiddle, contentsRect().width() - 2 * margin());
   setText(shown);
-  setToolTip(shown == FullText ? QString() : FullText);
+  const QString whole = OwnToolTip.isEmpty() && shown != FullText ? FullText : OwnToolTip;
+  setToolTip(whole.isEmpty() ? QString() : ShownToolTip(whole));
 }

@@ -5,15 +5,16 @@
 
 // A one-line label that shows as much of its text as its width allows, the
 // middle left out for "…" (a path keeps its file name), and the whole text in its
-// tooltip while it is cut. It asks for the whole text's width and makes do with
-// less.
+// tooltip while it is cut (or a tooltip of its own), always as plain text. It asks
+// for the whole text's width and makes do with less.
 class TElidedLabel : public QLabel {
   Q_OBJECT
 
 public:
   using QLabel::QLabel;
 
-  void SetFullText(const QString& text);
+  // toolTip, when given, is shown whether the text is cut or not.
+  void SetFullText(const QString& text, const QString& toolTip = QString());
   const QString& GetFullText() const { return FullText; }
 
   QSize sizeHint() const override;
@@ -26,4 +27,5 @@ private:
   void Elide();
 
   QString FullText;
+  QString OwnToolTip;
 };

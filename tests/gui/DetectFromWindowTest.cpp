@@ -7,7 +7,9 @@
 #include "ModalDialogs.h"
 #include "ServedSample.h"
 
+#include "ui/ShownText.h"
 #include "ui/Tdetectdialog.h"
+#include "ui/Telidedlabel.h"
 #include "ui/Tformdetectcategories.h"
 #include "ui/Tformdownloadentry.h"
 
@@ -37,7 +39,7 @@ protected:
   }
 
   static QString Status(TFormMain& window) {
-    return window.findChild<QLabel*>(u"LabelDetection"_s)->text();
+    return window.findChild<TElidedLabel*>(u"LabelDetection"_s)->GetFullText();
   }
 };
 
@@ -110,11 +112,12 @@ TEST_F(DetectFromWindowTest, TheSampleBlogGivesItsTypeAndTheCheckedCategories) {
   }
 }
 
-// A blog type whose script fails is named in the status bar, not dropped unseen.
+// A blog type whose script fails is named in the status bar, not dropped unseen;
+// its message is outside text, never markup.
 TEST_F(DetectFromWindowTest, ABlogTypeWhoseScriptFailsIsNamed) {
   ServedSample sample(3, 0);
   const std::string folder = BlogTypes({"ブログA"});
-  WriteFile(folder + "broken.js", "function Detect(page, url) { throw new Error('読めません'); }\n");
+  WriteFile(folder + "broken.js", "function Detect(page, url) { throw new Error('<b>読めません</b>'); }\n");
   WriteFile(folder + "broken.ini", "[CONFIG]\nname=壊れた種類\n[SCRIPT]\nfile=broken.js\nlanguage=JScript\n");
   TFormMain& window = StartWindow(folder);
   window.GetUi().EditEntryUrl->setText(QString::fromStdString(sample.Url("/")));
@@ -123,6 +126,8 @@ TEST_F(DetectFromWindowTest, ABlogTypeWhoseScriptFailsIsNamed) {
   window.GetUi().ButtonDetectBlogType->click();
   EXPECT_EQ(window.GetSelectedBlogType().GetName(), "ブログA");
   EXPECT_TRUE(Status(window).contains(u"判定できなかった種類: 壊れた種類: "_s)) << Status(window).toStdString();
+  const QString tip = window.findChild<QLabel*>(u"LabelDetection"_s)->toolTip();
+  EXPECT_TRUE(tip.contains(u"&lt;b&gt;読めません&lt;/b&gt;"_s)) << tip.toStdString();
 }
 
 // Nothing found, nothing read, nothing typed: a message, and the window as it was.

@@ -8,6 +8,7 @@
 #include "app/Toutputnotice.h"
 #include "store/Tentry.h"
 #include "support/ClosedPort.h"
+#include "ui/ShownText.h"
 #include "ui/Telidedlabel.h"
 #include "ui/Tformaboutbox.h"
 #include "ui/Tformcategory.h"
@@ -227,7 +228,7 @@ TEST_F(WindowLayoutTest, ALongNoticeIsCutInItsMiddleWithTheWholeInItsTooltip) {
   const auto* cut = notices.back()->findChild<TElidedLabel*>(u"LabelOutputNotice"_s);
   ASSERT_NE(cut, nullptr);
   EXPECT_NE(cut->text(), cut->GetFullText());
-  EXPECT_EQ(cut->toolTip(), cut->GetFullText());
+  EXPECT_EQ(cut->toolTip(), ShownToolTip(cut->GetFullText()));
   EXPECT_TRUE(cut->GetFullText().startsWith(u"目次を作成しています: "_s));
 }
 
