@@ -1,9 +1,9 @@
 #include "app/Tformmain.h"
 
 #include "app/Tkappmessages.h"
-#include "net/Turlscheme.h"
 #include "ui/Tformdownloadentry.h"
 #include "ui/Tprompts.h"
+#include "ui/Tschemeprompt.h"
 #include "ui_Tformmain.h"
 
 namespace {
@@ -11,10 +11,6 @@ namespace {
 using namespace Qt::StringLiterals;
 
 constexpr const char* NoTopPageMessage = "ブログのトップページのURLを入力してください。";
-
-QString SchemeQuestion(const QString& typed, const QString& completed) {
-  return u"URL「%1」には http:// も https:// もありません。\n%2 として続けますか？"_s.arg(typed, completed);
-}
 
 } // namespace
 
@@ -45,13 +41,12 @@ std::optional<std::string> TFormMain::AskTopPageUrl() {
     TPrompts::Get().Message(this, TPrompts::Icon::Warning, QString::fromUtf8(NoTopPageMessage));
     return std::nullopt;
   }
-  if (!LacksScheme(typed.toStdString()))
-    return typed.toStdString();
-  const QString completed = QString::fromStdString(WithDefaultScheme(typed.toStdString()));
-  if (TPrompts::Get().Choose(this, TPrompts::Icon::Question, SchemeQuestion(typed.trimmed(), completed),
-                             {u"はい"_s, u"いいえ"_s}, 1) != 0)
+  const std::optional<QString> url = AskToCompleteScheme(this, typed);
+  if (!url)
     return std::nullopt;
-  Form->EditEntryUrl->setText(completed);
-  SetModified(true);
-  return completed.toStdString();
+  if (*url != typed.trimmed()) {
+    Form->EditEntryUrl->setText(*url);
+    SetModified(true);
+  }
+  return url->toStdString();
 }

@@ -39,7 +39,7 @@ DetectedBlog DetectOrFail(TCliContext& context, const std::string& url, bool wit
 
 }
 
-std::string TopPageUrl(TCliContext& context, const std::string& url) {
+std::string UrlWithScheme(TCliContext& context, const std::string& url) {
   if (!LacksScheme(url))
     return url;
   const std::string completed = WithDefaultScheme(url);
@@ -62,7 +62,7 @@ int CommandDetect(TCliContext& context, const std::vector<std::string>& args) {
   const TCliArgs parsed(args, {"categories"}, {});
   if (parsed.Positionals().size() != 1)
     throw TUsageError("ブログのトップページの URL を1つ指定してください。");
-  const DetectedBlog detected = DetectBlog(context, TopPageUrl(context, parsed.Positionals().front()), parsed.Flag("categories"));
+  const DetectedBlog detected = DetectBlog(context, UrlWithScheme(context, parsed.Positionals().front()), parsed.Flag("categories"));
   for (const DetectedBlogType& type : detected.Types)
     context.Out << Field(type.BlogType.GetName()) << '\t' << Field(type.Reason) << '\n';
   if (parsed.Flag("categories")) {

@@ -14,9 +14,9 @@ struct DetectedBlog {
   std::vector<TCategoryData> Categories;
 };
 
-// The top page's address as given, or with https:// in front when it names no
+// An address as given, or with https:// in front when it names no
 // scheme; the completion is told on standard error, as nobody is asked.
-std::string TopPageUrl(TCliContext& context, const std::string& url);
+std::string UrlWithScheme(TCliContext& context, const std::string& url);
 
 // Fetches the page once and asks every blog type. Scripts that fail are named on
 // standard error; throws std::runtime_error when no blog type recognises the page.

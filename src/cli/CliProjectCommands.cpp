@@ -82,7 +82,7 @@ int CommandInit(TCliContext& context, const std::vector<std::string>& args) {
     project.SetHtmlTemplateName(templates.empty() ? "" : templates.front().GetName());
   }
   if (parsed.Has("url"))
-    project.SetEntryUrl(TopPageUrl(context, parsed.Value("url")));
+    project.SetEntryUrl(UrlWithScheme(context, parsed.Value("url")));
   if (parsed.Flag("detect")) {
     if (project.GetEntryUrl().empty())
       throw TUsageError("--detect にはブログのトップページの URL (--url) が必要です。");

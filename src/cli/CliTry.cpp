@@ -1,6 +1,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "cli/CliContext.h"
+#include "cli/CliDetect.h"
 #include "cli/CliSignals.h"
 #include "cli/CliText.h"
 #include "crawl/BlogTypeTrial.h"
@@ -84,7 +85,7 @@ int CommandTry(TCliContext& context, const std::vector<std::string>& args) {
   if (parsed.Positionals().size() != 2)
     throw TUsageError("ブログの種類の名前とページの URL を指定してください。");
   const TBlogConfig blogType = context.BlogType(parsed.Positionals()[0]);
-  const TTrialReport report = Try(context, blogType, parsed.Positionals()[1]);
+  const TTrialReport report = Try(context, blogType, UrlWithScheme(context, parsed.Positionals()[1]));
   if (parsed.Flag("json"))
     WriteJson(context.Out, report);
   else

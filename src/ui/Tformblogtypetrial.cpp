@@ -2,6 +2,7 @@
 #include "ui_Tformblogtypetrial.h"
 
 #include "ui/ShownText.h"
+#include "ui/Tschemeprompt.h"
 
 #include <QHeaderView>
 #include <QStyle>
@@ -134,7 +135,13 @@ void TFormBlogTypeTrial::Reload() {
 }
 
 void TFormBlogTypeTrial::Fetch() {
-  FetchUrl(Form->EditUrl->text().trimmed());
+  const QString typed = Form->EditUrl->text();
+  if (typed.trimmed().isEmpty()) {
+    FetchUrl(QString());
+    return;
+  }
+  if (const std::optional<QString> url = AskToCompleteScheme(this, typed))
+    FetchUrl(*url);
 }
 
 void TFormBlogTypeTrial::FetchUrl(const QString& url) {

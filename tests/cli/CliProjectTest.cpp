@@ -183,7 +183,7 @@ TEST_F(CliProjectTest, InitCreatesThenChangesOnlyWhatIsGiven) {
 
 // Nobody is asked on the command line: an address without a scheme is read as
 // https and the completion is told; one with a scheme of its own is kept.
-TEST_F(CliProjectTest, TopPageAddressesWithoutASchemeAreCompletedWithHttps) {
+TEST_F(CliProjectTest, AddressesWithoutASchemeAreCompletedWithHttps) {
   const std::string path = Folder.File("blog.proj");
   const CliResult init = Cli({"init", path, "--url", " example.com/blog "});
   ASSERT_EQ(init.Status, 0) << init.Err;
@@ -197,6 +197,10 @@ TEST_F(CliProjectTest, TopPageAddressesWithoutASchemeAreCompletedWithHttps) {
   const CliResult detect = Cli({"detect", "127.0.0.1:1/"});
   EXPECT_EQ(detect.Status, 1);
   EXPECT_EQ(detect.Err.rfind("tocwerk-cli: URL に https:// を補いました: https://127.0.0.1:1/\n", 0), 0u) << detect.Err;
+
+  const CliResult tried = Cli({"try", "汎用 (HTML5)", "127.0.0.1:1/"});
+  EXPECT_EQ(tried.Status, 1);
+  EXPECT_EQ(tried.Err.rfind("tocwerk-cli: URL に https:// を補いました: https://127.0.0.1:1/\n", 0), 0u) << tried.Err;
 }
 
 TEST_F(CliProjectTest, EntriesAsTsvAndJson) {

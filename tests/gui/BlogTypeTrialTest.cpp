@@ -55,6 +55,15 @@ TEST_F(BlogTypeTrialTest, FollowsAChainByClicksAndPicksUpAnEditedScript) {
     EXPECT_EQ(dialog.findChild<QComboBox*>(u"ComboBlogType"_s)->currentText(), u"汎用 (HTML5)"_s);
     EXPECT_EQ(url->text().toStdString(), sample.Url("/"));
 
+    // An address without a scheme is read only when the user agrees to https://.
+    url->setText(u"127.0.0.1:1/"_s);
+    Prompts->ExpectChoice(u"URL「127.0.0.1:1/」には http:// も https:// もありません。\nhttps://127.0.0.1:1/ として続けますか？"_s, 1);
+    Press(dialog, "ButtonFetch");
+    EXPECT_TRUE(Prompts->AllAnswered());
+    EXPECT_EQ(url->text(), u"127.0.0.1:1/"_s);
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    url->setText(QString::fromStdString(sample.Url("/")));
+
     Press(dialog, "ButtonFetch");
     EXPECT_EQ(Functions(*tree), (QStringList{u"Detect"_s, u"GetCategoryList"_s, u"GetRecentEntry"_s,
                                              u"GetEntryList"_s, u"GetNextEntryListUrl"_s, u"GetTitle"_s,
