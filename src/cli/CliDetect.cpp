@@ -23,7 +23,7 @@ std::string Field(const std::string& text) {
 DetectedBlog DetectOrFail(TCliContext& context, const std::string& url, bool withCategories) {
   context.LoadConnectionSettings();
   BlogDetector detector;
-  const DetectionInterruption interruption(detector);
+  const PageReadInterruption interruption(detector);
   detector.Fetch(url);
   DetectedBlog detected;
   detected.Types = detector.Detect(context.BlogTypes());
@@ -47,15 +47,8 @@ std::string UrlWithScheme(TCliContext& context, const std::string& url) {
   return completed;
 }
 
-// A detection that a signal cancelled fails as it would time out; it is told as
-// what it is instead.
 DetectedBlog DetectBlog(TCliContext& context, const std::string& url, bool withCategories) {
-  try {
-    return DetectOrFail(context, url, withCategories);
-  } catch (const std::runtime_error&) {
-    CommandInterruption::ThrowIfSignalled();
-    throw;
-  }
+  return TellingSignals([&] { return DetectOrFail(context, url, withCategories); });
 }
 
 int CommandDetect(TCliContext& context, const std::vector<std::string>& args) {

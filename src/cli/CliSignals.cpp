@@ -81,22 +81,19 @@ bool CrawlInterruption::Canceled() const {
   return Signalled() || CanceledQuietly;
 }
 
-DetectionInterruption::DetectionInterruption(BlogDetector& detector) {
+PageReadInterruption::PageReadInterruption(BlogDetector& detector) {
   WatchedDetector = &detector;
   if (CommandInterruption::Signalled())
     detector.Cancel();
 }
 
-DetectionInterruption::~DetectionInterruption() {
-  WatchedDetector = nullptr;
-}
-
-TrialInterruption::TrialInterruption(BlogTypeTrial& trial) {
+PageReadInterruption::PageReadInterruption(BlogTypeTrial& trial) {
   WatchedTrial = &trial;
   if (CommandInterruption::Signalled())
     trial.Cancel();
 }
 
-TrialInterruption::~TrialInterruption() {
+PageReadInterruption::~PageReadInterruption() {
+  WatchedDetector = nullptr;
   WatchedTrial = nullptr;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <stdexcept>
+
 class BlogDetector;
 class BlogTypeTrial;
 class TCrawlJob;
@@ -43,21 +45,25 @@ private:
   bool CanceledQuietly = false;
 };
 
-// While it lives, a signal also cancels the detection, which stops a request or a
-// script in flight; a detection begun after a signal is cancelled at once.
-class DetectionInterruption {
+// While it lives, a signal also cancels the detection or the trial, which stops a
+// request or a script in flight; one begun after a signal is cancelled at once.
+class PageReadInterruption {
 public:
-  explicit DetectionInterruption(BlogDetector& detector);
-  ~DetectionInterruption();
-  DetectionInterruption(const DetectionInterruption&) = delete;
-  DetectionInterruption& operator=(const DetectionInterruption&) = delete;
+  explicit PageReadInterruption(BlogDetector& detector);
+  explicit PageReadInterruption(BlogTypeTrial& trial);
+  ~PageReadInterruption();
+  PageReadInterruption(const PageReadInterruption&) = delete;
+  PageReadInterruption& operator=(const PageReadInterruption&) = delete;
 };
 
-// The same for a blog type's trial.
-class TrialInterruption {
-public:
-  explicit TrialInterruption(BlogTypeTrial& trial);
-  ~TrialInterruption();
-  TrialInterruption(const TrialInterruption&) = delete;
-  TrialInterruption& operator=(const TrialInterruption&) = delete;
-};
+// A page read that a signal cancelled fails as it would time out; it is told as
+// what it is instead.
+template <class Read>
+auto TellingSignals(Read read) {
+  try {
+    return read();
+  } catch (const std::runtime_error&) {
+    CommandInterruption::ThrowIfSignalled();
+    throw;
+  }
+}

@@ -68,14 +68,8 @@ void WriteJson(std::ostream& out, const TTrialReport& report) {
 TTrialReport Try(TCliContext& context, const TBlogConfig& blogType, const std::string& url) {
   context.LoadConnectionSettings();
   BlogTypeTrial trial;
-  const TrialInterruption interruption(trial);
-  try {
-    return trial.Run(blogType, url);
-  } catch (const std::runtime_error&) {
-    // Stopped by a signal: told as what it is, not as the failure it looks like.
-    CommandInterruption::ThrowIfSignalled();
-    throw;
-  }
+  const PageReadInterruption interruption(trial);
+  return TellingSignals([&] { return trial.Run(blogType, url); });
 }
 
 }

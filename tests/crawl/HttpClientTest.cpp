@@ -1,6 +1,7 @@
 #include "net/Thttpclient.h"
 
 #include "LoopbackServer.h"
+#include "support/ClosedPort.h"
 
 #include <gtest/gtest.h>
 
@@ -70,13 +71,6 @@ int BoundOnLoopback(int& port, std::optional<int> backlog = std::nullopt) {
   getsockname(bound, reinterpret_cast<sockaddr*>(&address), &length);
   port = ntohs(address.sin_port);
   return bound;
-}
-
-// A port on loopback where nothing listens.
-int ClosedPort() {
-  int port = 0;
-  close(BoundOnLoopback(port));
-  return port;
 }
 
 // A listening socket whose accept queue is full: further connection attempts get no
