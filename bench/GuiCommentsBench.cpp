@@ -8,6 +8,7 @@
 //                              (the slowest of a word typed key by key);
 //   gui_peak_rss_100k_mb       the process's peak memory with the page shown.
 #include "BenchProject.h"
+#include "BenchWindowEnvironment.h"
 
 #include "app/Tappstartup.h"
 #include "app/Tformmain.h"
@@ -82,12 +83,8 @@ double SlowestKeystrokeMs(TFormMain& window) {
 }
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir temp;
-  // The window's settings and working copies stay out of the user's own.
-  qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
-  qputenv("XDG_CACHE_HOME", temp.filePath(QStringLiteral("cache")).toLocal8Bit());
+  UseScratchWindowEnvironment(temp);
   QApplication application(argc, argv);
   try {
     PrepareApplication(application);

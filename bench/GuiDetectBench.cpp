@@ -5,6 +5,7 @@
 //   gui_detect_own_ms      the difference: the scripts, the thread and the boxes.
 // The best of a few rounds of each, to keep the shared machine's load out.
 #include "BenchProject.h"
+#include "BenchWindowEnvironment.h"
 #include "BenchSampleBlog.h"
 #include "ServerProcess.h"
 
@@ -81,12 +82,8 @@ double FetchMs(const std::string& url) {
 }
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir temp;
-  // The window's settings and working copies stay out of the user's own.
-  qputenv("XDG_CONFIG_HOME", temp.filePath(QStringLiteral("config")).toLocal8Bit());
-  qputenv("XDG_CACHE_HOME", temp.filePath(QStringLiteral("cache")).toLocal8Bit());
+  UseScratchWindowEnvironment(temp);
   QApplication application(argc, argv);
   try {
     PrepareApplication(application);

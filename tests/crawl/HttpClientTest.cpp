@@ -1,7 +1,7 @@
 #include "net/Thttpclient.h"
 
 #include "LoopbackServer.h"
-#include "support/ClosedPort.h"
+#include "support/LoopbackPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -55,22 +55,6 @@ std::optional<std::string> EchoHandler(const HttpRequest& request) {
   if (request.Target == "/hang")
     return std::nullopt;
   return HttpResponse(200, "OK", request.Target + "|" + request.Header("Cookie"));
-}
-
-// A socket bound to a free port on loopback, listening when backlog is given; port
-// receives the port.
-int BoundOnLoopback(int& port, std::optional<int> backlog = std::nullopt) {
-  const int bound = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  if (backlog)
-    listen(bound, *backlog);
-  getsockname(bound, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
-  return bound;
 }
 
 // A listening socket whose accept queue is full: further connection attempts get no

@@ -7,7 +7,7 @@
 #include "app/Tappstartup.h"
 #include "app/Toutputnotice.h"
 #include "store/Tentry.h"
-#include "support/ClosedPort.h"
+#include "support/LoopbackPorts.h"
 #include "ui/ShownText.h"
 #include "ui/Telidedlabel.h"
 #include "ui/Tformaboutbox.h"

@@ -40,7 +40,7 @@
 #include "ui/Tformhtmltemplatehelp.h"
 #include "ui/Tformmakinghtmlstatus.h"
 
-#include "support/ClosedPort.h"
+#include "support/LoopbackPorts.h"
 
 #include <cstdio>
 #include <memory>
