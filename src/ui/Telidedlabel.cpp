@@ -27,7 +27,12 @@ void TElidedLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void TElidedLabel::Elide() {
-  const QString shown = fontMetrics().elidedText(FullText, Qt::ElideMiddle, contentsRect().width() - 2 * margin());
+  const int room = contentsRect().width() - 2 * margin();
+  // Measured as sizeHint measures it: elidedText lays the text out on its own and
+  // may find it a pixel wider, cutting a text given all the width it asked for.
+  const QString shown = fontMetrics().horizontalAdvance(FullText) <= room
+                            ? FullText
+                            : fontMetrics().elidedText(FullText, Qt::ElideMiddle, room);
   setText(shown);
   const QString whole = OwnToolTip.isEmpty() && shown != FullText ? FullText : OwnToolTip;
   setToolTip(whole.isEmpty() ? QString() : ShownToolTip(whole));

@@ -77,6 +77,8 @@ TEST_F(DetectFromWindowTest, TheSampleBlogGivesItsTypeAndTheCheckedCategories) {
   EXPECT_EQ(window.GetSelectedBlogType().GetName(), "汎用 (HTML5)");
   EXPECT_TRUE(window.IsModified());
   EXPECT_TRUE(Status(window).startsWith(u"自動判定: 汎用 (HTML5)（HTML5 ("_s)) << Status(window).toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(window.findChild<QLabel*>(u"LabelDetection"_s)->text(), Status(window)) << "shown whole where there is room";
   const Rows all = SampleRows(sample);
   ASSERT_EQ(offered, all);
   Rows expected = all;

@@ -230,6 +230,16 @@ TEST_F(WindowLayoutTest, ALongNoticeIsCutInItsMiddleWithTheWholeInItsTooltip) {
   EXPECT_NE(cut->text(), cut->GetFullText());
   EXPECT_EQ(cut->toolTip(), ShownToolTip(cut->GetFullText()));
   EXPECT_TRUE(cut->GetFullText().startsWith(u"目次を作成しています: "_s));
+
+  // Given the width it asks for, a label shows its text whole.
+  TElidedLabel label;
+  label.show();
+  for (const QString& text : {u"自動判定: 汎用 (HTML5)（HTML5 (rel=bookmark)）"_s, u"自動判定: WordPress 6.1 (generator)"_s,
+                              u"目次を作成しています: /home/someone/ブログ/目次.html"_s}) {
+    label.SetFullText(text);
+    label.resize(label.sizeHint());
+    EXPECT_EQ(label.text(), text);
+  }
 }
 
 }
